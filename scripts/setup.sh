@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs every Debian package that the build, the tests and the benchmarks need.
+# Idempotent: packages already present are not fetched again, and the package lists
+# are refreshed at most once per call, only when something is missing.
+# Works as root and as a normal user with sudo.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  build-essential cmake ninja-build pkg-config git
+  # libraries
+  zlib1g-dev libgtest-dev libgmock-dev googletest
+  # fuzzing (libFuzzer ships with clang's runtime)
+  clang libclang-rt-14-dev
+  # real peers and tools used by the tests and benchmarks
+  nginx-light curl zip unzip p7zip-full libarchive-tools python3 aria2 time hyperfine
+)
+
+if [ "$(id -u)" -eq 0 ]; then
+  SUDO=()
+else
+  SUDO=(sudo)
+fi
+
+missing=()
+for pkg in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$pkg")
+  fi
+done
+
+if [ "${#missing[@]}" -eq 0 ]; then
+  echo "setup: all packages present"
+  exit 0
+fi
+
+echo "setup: installing ${missing[*]}"
+"${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+"${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"

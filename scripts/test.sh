@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Runs every test: installs what is missing, builds the default, asan and tsan
+# presets, and runs ctest on each. Pass preset names to run only those.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+presets=("$@")
+if [ "${#presets[@]}" -eq 0 ]; then
+  presets=(default asan tsan)
+fi
+
+# Sanitizer runtimes: fail on the first report, and keep leak checking on.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:halt_on_error=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}"
+
+status=0
+for preset in "${presets[@]}"; do
+  echo "=== build: $preset ==="
+  scripts/build.sh "$preset"
+  echo "=== test: $preset ==="
+  if ! ctest --preset "$preset"; then
+    status=1
+  fi
+done
+
+scripts/fuzz.sh || status=1
+exit "$status"

@@ -1,0 +1,101 @@
+// CP936 conversions through iconv (glibc's "CP936" table).
+#include <iconv.h>
+
+#include <cerrno>
+
+#include "platform/Cp936.h"
+
+namespace bailan {
+namespace {
+
+// One iconv descriptor, opened per conversion: descriptors carry shift state and
+// are not safe to share between threads.
+class TIconv {
+ public:
+  TIconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~TIconv() {
+    if (Valid()) iconv_close(cd_);
+  }
+  TIconv(const TIconv&) = delete;
+  TIconv& operator=(const TIconv&) = delete;
+
+  bool Valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+  // Converts as much of [in, in + inLeft) as possible into `out`; returns false
+  // at an invalid or unconvertible sequence, leaving `in` at its start.
+  bool Convert(const char*& in, std::size_t& inLeft, std::string& out) {
+    char buffer[1024];
+    while (inLeft > 0) {
+      char* dst = buffer;
+      std::size_t dstLeft = sizeof buffer;
+      char* src = const_cast<char*>(in);
+      std::size_t rc = iconv(cd_, &src, &inLeft, &dst, &dstLeft);
+      in = src;
+      out.append(buffer, dst - buffer);
+      if (rc == static_cast<std::size_t>(-1)) {
+        if (errno == E2BIG) continue;
+        return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+// Converts `text`, replacing each unconvertible input character (of length given
+// by `charLength`) with `replacement` (already in the target encoding).
+template <typename CharLength>
+std::string ConvertWithReplacement(const char* to, const char* from, std::string_view text,
+                                   std::string_view replacement, CharLength charLength) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 2);
+  TIconv cd(to, from);
+  if (!cd.Valid()) return std::string(text);
+  const char* in = text.data();
+  std::size_t left = text.size();
+  while (left > 0) {
+    if (cd.Convert(in, left, out)) break;
+    std::size_t skip = charLength(std::string_view(in, left));
+    out.append(replacement);
+    in += skip;
+    left -= skip;
+  }
+  return out;
+}
+
+std::size_t Utf8SequenceLength(std::string_view s) {
+  unsigned char c = static_cast<unsigned char>(s[0]);
+  std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
+  if (n > s.size()) return 1;
+  for (std::size_t i = 1; i < n; ++i) {
+    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return 1;
+  }
+  return n;
+}
+
+}  // namespace
+
+std::string Cp936ToUtf8(std::string_view text) {
+  return ConvertWithReplacement("UTF-8", "CP936", text, "\xEF\xBF\xBD",
+                                [](std::string_view s) { return Cp936CharLength(s, 0); });
+}
+
+std::u16string Cp936ToUtf16(std::string_view text) {
+  std::string bytes = ConvertWithReplacement("UTF-16LE", "CP936", text, std::string_view("\xFD\xFF", 2),
+                                             [](std::string_view s) { return Cp936CharLength(s, 0); });
+  std::u16string out(bytes.size() / 2, u'\0');
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                   (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+  }
+  return out;
+}
+
+std::string Utf8ToCp936(std::string_view text, char replacement) {
+  return ConvertWithReplacement("CP936", "UTF-8", text, std::string_view(&replacement, 1),
+                                Utf8SequenceLength);
+}
+
+}  // namespace bailan

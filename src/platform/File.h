@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace bailan {
+
+// Who else may use a file while this handle holds it open. Honoured on Windows;
+// Linux has no sharing modes and opens the file all the same.
+enum class TShareMode {
+  Exclusive,  // no other handle may read or write
+  ReadWrite,  // other handles may read and write at the same time
+};
+
+enum class TAccess { Read, Write, ReadWrite };
+
+// An open file: one RAII handle with its own position. Paths are the system's
+// CP936 text. Each failure raises EFCreateError / EFOpenError (when opening) or
+// EInOutError (on the open handle) with the path and the platform's reason.
+class TFile {
+ public:
+  // A closed handle.
+  TFile() = default;
+  ~TFile();
+  TFile(TFile&& other) noexcept;
+  TFile& operator=(TFile&& other) noexcept;
+  TFile(const TFile&) = delete;
+  TFile& operator=(const TFile&) = delete;
+
+  // Creates `path` for reading and writing, replacing an existing file (its
+  // contents are lost).
+  static TFile Create(const std::string& path, TShareMode share);
+  // Opens an existing file.
+  static TFile Open(const std::string& path, TAccess access, TShareMode share);
+
+  bool IsOpen() const { return handle_ >= 0; }
+  const std::string& Path() const { return path_; }
+  void Close();
+
+  std::int64_t Size() const;
+  // Sets the length; the position is unchanged.
+  void SetSize(std::int64_t size);
+  void Seek(std::int64_t position) { position_ = position; }
+  std::int64_t Position() const { return position_; }
+
+  // Reads up to `count` bytes at the position and advances it; 0 at the end.
+  std::size_t Read(void* buffer, std::size_t count);
+  // Writes all `count` bytes at the position and advances it.
+  void Write(const void* data, std::size_t count);
+
+ private:
+  TFile(std::string path, std::intptr_t handle) : path_(std::move(path)), handle_(handle) {}
+  [[noreturn]] void Fail(const char* what) const;
+
+  std::string path_;
+  std::intptr_t handle_ = -1;
+  std::int64_t position_ = 0;
+};
+
+}  // namespace bailan

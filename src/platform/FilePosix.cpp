@@ -1,0 +1,121 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/Exception.h"
+#include "platform/File.h"
+#include "platform/FileSystem.h"
+#include "platform/Format.h"
+#include "platform/HostPath.h"
+
+namespace bailan {
+namespace {
+
+constexpr mode_t kNewFileMode = 0666;  // narrowed by the process umask
+
+int OpenFlags(TAccess access) {
+  switch (access) {
+    case TAccess::Read:
+      return O_RDONLY;
+    case TAccess::Write:
+      return O_WRONLY;
+    case TAccess::ReadWrite:
+      break;
+  }
+  return O_RDWR;
+}
+
+}  // namespace
+
+TFile::~TFile() { Close(); }
+
+TFile::TFile(TFile&& other) noexcept
+    : path_(std::move(other.path_)), handle_(other.handle_), position_(other.position_) {
+  other.handle_ = -1;
+}
+
+TFile& TFile::operator=(TFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    path_ = std::move(other.path_);
+    handle_ = other.handle_;
+    position_ = other.position_;
+    other.handle_ = -1;
+  }
+  return *this;
+}
+
+TFile TFile::Create(const std::string& path, TShareMode /*share: none on Linux*/) {
+  int fd = ::open(ToHostPath(path).c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, kNewFileMode);
+  if (fd < 0) {
+    throw EFCreateError(Format("Cannot create file \"%s\". %s", path, LastSystemErrorText()));
+  }
+  return TFile(path, fd);
+}
+
+TFile TFile::Open(const std::string& path, TAccess access, TShareMode /*share: none on Linux*/) {
+  std::string host = ToHostPath(path);
+  int fd = ::open(host.c_str(), OpenFlags(access) | O_CLOEXEC);
+  if (fd >= 0) {
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+      ::close(fd);
+      errno = EISDIR;
+      fd = -1;
+    }
+  }
+  if (fd < 0) {
+    throw EFOpenError(Format("Cannot open file \"%s\". %s", path, LastSystemErrorText()));
+  }
+  return TFile(path, fd);
+}
+
+void TFile::Close() {
+  if (handle_ >= 0) {
+    ::close(static_cast<int>(handle_));
+    handle_ = -1;
+  }
+}
+
+void TFile::Fail(const char* what) const {
+  throw EInOutError(Format("%s \"%s\" failed. %s", what, path_, LastSystemErrorText()));
+}
+
+std::int64_t TFile::Size() const {
+  struct stat st {};
+  if (::fstat(static_cast<int>(handle_), &st) != 0) Fail("Size of");
+  return st.st_size;
+}
+
+void TFile::SetSize(std::int64_t size) {
+  if (::ftruncate(static_cast<int>(handle_), size) != 0) Fail("Setting the size of");
+}
+
+std::size_t TFile::Read(void* buffer, std::size_t count) {
+  for (;;) {
+    ssize_t n = ::pread(static_cast<int>(handle_), buffer, count, position_);
+    if (n >= 0) {
+      position_ += n;
+      return static_cast<std::size_t>(n);
+    }
+    if (errno != EINTR) Fail("Reading");
+  }
+}
+
+void TFile::Write(const void* data, std::size_t count) {
+  const char* bytes = static_cast<const char*>(data);
+  while (count > 0) {
+    ssize_t n = ::pwrite(static_cast<int>(handle_), bytes, count, position_);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      Fail("Writing");
+    }
+    position_ += n;
+    bytes += n;
+    count -= static_cast<std::size_t>(n);
+  }
+}
+
+}  // namespace bailan

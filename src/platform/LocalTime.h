@@ -1,0 +1,16 @@
+#pragma once
+
+namespace bailan {
+
+// A local calendar time as the host's clock and time zone give it.
+struct TLocalTime {
+  int Year = 0, Month = 0, Day = 0, Hour = 0, Minute = 0, Second = 0, Millisecond = 0;
+};
+
+TLocalTime LocalTimeNow();
+
+// Seconds since the Unix epoch of a local calendar time (the host's time zone
+// decides daylight saving).
+long long LocalTimeToEpoch(const TLocalTime& local);
+
+}  // namespace bailan

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+namespace bailan::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in
+// it when the object goes away. Path() is UTF-8 (ASCII here) and has no trailing
+// separator.
+class TTempDir {
+ public:
+  TTempDir();
+  ~TTempDir();
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
+
+  const std::string& Path() const { return path_; }
+  // Path() + "/" + name.
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Whole-file helpers for tests (paths in the host's encoding).
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+}  // namespace bailan::test
