@@ -39,7 +39,8 @@ TResumeLoadResult Reject(std::string reason) {
 
 // Reads the whole file, or one byte more than the largest valid file so that a
 // longer one is seen as such.
-std::size_t ReadResumeBytes(const std::string& path, std::array<unsigned char, kLargestResumeFile + 1>& bytes) {
+std::size_t ReadResumeBytes(const std::string& path,
+                            std::array<unsigned char, kLargestResumeFile + 1>& bytes) {
   TFile file = TFile::Open(path, TAccess::Read, TShareMode::Exclusive);
   std::size_t total = 0;
   while (total < bytes.size()) {
@@ -101,8 +102,8 @@ TResumeLoadResult LoadResumeFile(const std::string& path, TSegmentTable& table) 
 
 void SaveResumeFile(const std::string& path, const TResumeHeader& header, const TSegmentTable& table) {
   if (header.Count < 1 || header.Count > kMaxSegments) {
-    throw EInOutError(Format("Cannot save \"%s\": segment count %d outside 1..%d", path, header.Count,
-                             kMaxSegments));
+    throw EInOutError(
+        Format("Cannot save \"%s\": segment count %d outside 1..%d", path, header.Count, kMaxSegments));
   }
   std::array<unsigned char, kLargestResumeFile> bytes{};
   PutLe32(&bytes[0], header.TotalSize);

@@ -10,7 +10,9 @@
 namespace bailan {
 
 // True for a byte that begins a double-byte CP936 character (0x81..0xFE).
-constexpr bool IsCp936LeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+constexpr bool IsCp936LeadByte(unsigned char c) {
+  return c >= 0x81 && c <= 0xFE;
+}
 
 // Length in bytes (1 or 2) of the character that starts at `pos`. A lead byte at
 // the very end of the text counts as a single byte.
@@ -38,9 +40,9 @@ std::string Utf8ToCp936(std::string_view text, char replacement = '_');
 // A UTF-8 source literal as CP936, converted once per call site: Cp("安装完成！").
 // The literal must be representable in CP936.
 #define Cp(literal)                                                      \
-  ([]() -> const std::string& {                                        \
+  ([]() -> const std::string& {                                          \
     static const std::string converted = ::bailan::Utf8ToCp936(literal); \
-    return converted;                                                   \
+    return converted;                                                    \
   }())
 
 }  // namespace bailan

@@ -17,8 +17,7 @@ struct TDateTime {
                              int millisecond = 0);
 
   // Splits into calendar parts; the time is rounded to the nearest millisecond.
-  void ToParts(int& year, int& month, int& day, int& hour, int& minute, int& second,
-               int& millisecond) const;
+  void ToParts(int& year, int& month, int& day, int& hour, int& minute, int& second, int& millisecond) const;
 
   friend bool operator==(TDateTime a, TDateTime b) { return a.Value == b.Value; }
 };

@@ -22,10 +22,10 @@ class Exception : public std::exception {
 }  // namespace bailan
 
 // Declares a failure class derived from `Base` whose ClassName() is its own name.
-#define BAILAN_DECLARE_EXCEPTION(Name, Base)                           \
-  class Name : public Base {                                           \
-   public:                                                             \
-    using Base::Base;                                                  \
+#define BAILAN_DECLARE_EXCEPTION(Name, Base)                          \
+  class Name : public Base {                                          \
+   public:                                                            \
+    using Base::Base;                                                 \
     const char* ClassName() const noexcept override { return #Name; } \
   }
 

@@ -29,7 +29,9 @@ int OpenFlags(TAccess access) {
 
 }  // namespace
 
-TFile::~TFile() { Close(); }
+TFile::~TFile() {
+  Close();
+}
 
 TFile::TFile(TFile&& other) noexcept
     : path_(std::move(other.path_)), handle_(other.handle_), position_(other.position_) {

@@ -21,11 +21,15 @@ namespace {
 constexpr mode_t kNewFolderMode = 0777;  // narrowed by the process umask
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 
-bool StatPath(const std::string& path, struct stat& st) { return ::stat(ToHostPath(path).c_str(), &st) == 0; }
+bool StatPath(const std::string& path, struct stat& st) {
+  return ::stat(ToHostPath(path).c_str(), &st) == 0;
+}
 
 }  // namespace
 
-std::string ToHostPath(const std::string& path) { return Cp936ToUtf8(path); }
+std::string ToHostPath(const std::string& path) {
+  return Cp936ToUtf8(path);
+}
 
 bool FileExists(const std::string& path) {
   struct stat st {};
@@ -72,8 +76,8 @@ bool GetFileDate(const std::string& path, TDateTime& value) {
   struct tm tm {};
   time_t seconds = st.st_mtim.tv_sec;
   localtime_r(&seconds, &tm);
-  value = TDateTime::FromParts(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
-                               tm.tm_sec);
+  value =
+      TDateTime::FromParts(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
   return true;
 }
 
@@ -116,7 +120,9 @@ std::string SystemErrorText(int code) {
   return Utf8ToCp936(text, '?');
 }
 
-std::string LastSystemErrorText() { return SystemErrorText(errno); }
+std::string LastSystemErrorText() {
+  return SystemErrorText(errno);
+}
 
 std::string TempDirectory() {
   for (const char* name : {"TEMP", "TMPDIR"}) {

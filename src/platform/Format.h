@@ -29,6 +29,8 @@ std::string Format(const char* format, const Args&... args) {
   return out;
 }
 
-inline std::string IntToStr(long long value) { return Format("%lld", value); }
+inline std::string IntToStr(long long value) {
+  return Format("%lld", value);
+}
 
 }  // namespace bailan

@@ -11,8 +11,13 @@ TLocalTime LocalTimeNow() {
   clock_gettime(CLOCK_REALTIME, &now);
   std::tm tm{};
   localtime_r(&now.tv_sec, &tm);
-  return TLocalTime{tm.tm_year + 1900, tm.tm_mon + 1,  tm.tm_mday, tm.tm_hour, tm.tm_min,
-                    tm.tm_sec,         static_cast<int>(now.tv_nsec / 1000000)};
+  return TLocalTime{tm.tm_year + 1900,
+                    tm.tm_mon + 1,
+                    tm.tm_mday,
+                    tm.tm_hour,
+                    tm.tm_min,
+                    tm.tm_sec,
+                    static_cast<int>(now.tv_nsec / 1000000)};
 }
 
 long long LocalTimeToEpoch(const TLocalTime& local) {

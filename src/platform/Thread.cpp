@@ -62,6 +62,8 @@ void SleepMs(std::uint32_t milliseconds) {
   }
 }
 
-bool IsMainThread() { return std::this_thread::get_id() == kMainThreadId; }
+bool IsMainThread() {
+  return std::this_thread::get_id() == kMainThreadId;
+}
 
 }  // namespace bailan

@@ -9,6 +9,8 @@ std::uint32_t GetTickCount32();
 
 // Milliseconds from `earlier` to `later`, taken modulo 2^32 so that a wrap of the
 // count in between still gives the right difference.
-constexpr std::uint32_t TickDiff(std::uint32_t later, std::uint32_t earlier) { return later - earlier; }
+constexpr std::uint32_t TickDiff(std::uint32_t later, std::uint32_t earlier) {
+  return later - earlier;
+}
 
 }  // namespace bailan

@@ -71,8 +71,10 @@ void TUri::SplitPathPart(std::string_view rest, bool hasScheme) {
   std::size_t lastSlash = Cp936FindLast(beforeParams, '/');
   std::size_t documentStart = lastSlash == npos ? 0 : lastSlash + 1;
 
-  Path = hasScheme ? "/" : "";
-  Path += beforeParams.substr(0, documentStart);
+  std::string_view folder = beforeParams.substr(0, documentStart);
+  Path.reserve(folder.size() + 1);
+  if (hasScheme) Path.push_back('/');
+  Path.append(folder.data(), folder.size());
   Document = std::string(beforeParams.substr(documentStart));
   Params = std::string(rest.substr(paramsStart));
 

@@ -14,11 +14,14 @@ std::vector<const TCliCommand*>& Registry() {
 
 }  // namespace
 
-TCliCommand::TCliCommand(const char* name, const char* usage, TRun run) : name_(name), usage_(usage), run_(run) {
+TCliCommand::TCliCommand(const char* name, const char* usage, TRun run)
+    : name_(name), usage_(usage), run_(run) {
   Registry().push_back(this);
 }
 
-const std::vector<const TCliCommand*>& TCliCommand::All() { return Registry(); }
+const std::vector<const TCliCommand*>& TCliCommand::All() {
+  return Registry();
+}
 
 const TCliCommand* TCliCommand::Find(const std::string& name) {
   for (const TCliCommand* command : Registry()) {
@@ -30,7 +33,8 @@ const TCliCommand* TCliCommand::Find(const std::string& name) {
 int UsageError(const TCliCommand* only) {
   std::fputs("usage:\n", stderr);
   for (const TCliCommand* command : TCliCommand::All()) {
-    if (!only || only == command) std::fprintf(stderr, "  bailan-cli %s %s\n", command->Name(), command->Usage());
+    if (!only || only == command)
+      std::fprintf(stderr, "  bailan-cli %s %s\n", command->Name(), command->Usage());
   }
   return kExitUsage;
 }

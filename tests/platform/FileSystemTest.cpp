@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "platform/Cp936.h"
+#include "platform/Exception.h"
+#include "platform/File.h"
+#include "platform/FileSystem.h"
+#include "platform/Path.h"
+#include "support/TempDir.h"
+
+namespace bailan {
+namespace {
+
+using test::ReadFileBytes;
+using test::TTempDir;
+using test::WriteFileBytes;
+
+TEST(File, CreateReplacesAndSharedHandlesWriteTheirOwnRanges) {
+  TTempDir dir;
+  const std::string path = dir / "data.rpc";
+  WriteFileBytes(path, "old contents that must go");
+  {
+    TFile file = TFile::Create(path, TShareMode::Exclusive);
+    file.SetSize(10);
+  }
+  EXPECT_EQ(ReadFileBytes(path), std::string(10, '\0'));
+
+  TFile a = TFile::Open(path, TAccess::Write, TShareMode::ReadWrite);
+  TFile b = TFile::Open(path, TAccess::Write, TShareMode::ReadWrite);
+  a.Seek(0);
+  b.Seek(5);
+  a.Write("AAAAA", 5);
+  b.Write("BBBBB", 5);
+  EXPECT_EQ(a.Position(), 5);
+  EXPECT_EQ(b.Position(), 10);
+  EXPECT_EQ(ReadFileBytes(path), "AAAAABBBBB");
+  EXPECT_EQ(a.Size(), 10);
+}
+
+TEST(File, FailuresNameTheFile) {
+  TTempDir dir;
+  try {
+    TFile::Open(dir / "missing", TAccess::Read, TShareMode::Exclusive);
+    FAIL() << "opened a missing file";
+  } catch (const EFOpenError& error) {
+    EXPECT_EQ(error.Message().rfind("Cannot open file \"" + (dir / "missing") + "\". ", 0), 0u)
+        << error.Message();
+    EXPECT_STREQ(error.ClassName(), "EFOpenError");
+  }
+  EXPECT_THROW(TFile::Create(dir / "no/such/folder/x", TShareMode::Exclusive), EFCreateError);
+  EXPECT_THROW(TFile::Open(dir.Path(), TAccess::Write, TShareMode::ReadWrite), EFOpenError);
+}
+
+TEST(File, ReadReturnsZeroAtTheEnd) {
+  TTempDir dir;
+  WriteFileBytes(dir / "f", "abc");
+  TFile file = TFile::Open(dir / "f", TAccess::Read, TShareMode::Exclusive);
+  char buffer[8];
+  EXPECT_EQ(file.Read(buffer, sizeof buffer), 3u);
+  EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u);
+}
+
+TEST(FileSystem, ChineseNamesReachTheDiskAsUtf8) {
+  TTempDir dir;
+  const std::string folder = Utf8ToCp936(dir / "柏岚软件/子目录");
+  ASSERT_TRUE(ForceDirectories(folder));
+  EXPECT_TRUE(DirectoryExists(Utf8ToCp936(dir / "柏岚软件")));
+  const std::string file = folder + "/" + Utf8ToCp936("安装.zip");
+  { TFile::Create(file, TShareMode::Exclusive).Write("x", 1); }
+  EXPECT_EQ(ReadFileBytes(dir / "柏岚软件/子目录/安装.zip"), "x");
+  EXPECT_TRUE(FileExists(file));
+  EXPECT_FALSE(FileExists(folder));  // a folder is not a file
+}
+
+TEST(FileSystem, RenameNeverReplaces) {
+  TTempDir dir;
+  WriteFileBytes(dir / "a", "a");
+  WriteFileBytes(dir / "b", "b");
+  std::string reason;
+  EXPECT_FALSE(RenameFile(dir / "a", dir / "b", &reason));
+  EXPECT_FALSE(reason.empty());
+  EXPECT_EQ(ReadFileBytes(dir / "b"), "b");
+  EXPECT_TRUE(RenameFile(dir / "a", dir / "c"));
+  EXPECT_FALSE(FileExists(dir / "a"));
+  EXPECT_EQ(ReadFileBytes(dir / "c"), "a");
+}
+
+TEST(FileSystem, DeleteRefusesFoldersAndMissingFiles) {
+  TTempDir dir;
+  EXPECT_FALSE(DeleteFile(dir / "missing"));
+  EXPECT_FALSE(DeleteFile(dir.Path()));
+  WriteFileBytes(dir / "f", "");
+  EXPECT_TRUE(DeleteFile(dir / "f"));
+}
+
+TEST(FileSystem, ForceDirectoriesFailsBelowAFile) {
+  TTempDir dir;
+  WriteFileBytes(dir / "file", "");
+  EXPECT_FALSE(ForceDirectories(dir / "file/sub"));
+  EXPECT_TRUE(ForceDirectories(dir / "x/y/z/"));
+  EXPECT_TRUE(DirectoryExists(dir / "x/y/z"));
+}
+
+TEST(FileSystem, ReadOnlyIsTheAbsenceOfWriteBits) {
+  TTempDir dir;
+  const std::string path = dir / "f";
+  WriteFileBytes(path, "");
+  ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+  EXPECT_EQ(FileGetAttr(path) & faReadOnly, 0);
+  ASSERT_TRUE(FileSetAttr(path, faReadOnly | faArchive));
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0222, 0u);
+  EXPECT_NE(FileGetAttr(path) & faReadOnly, 0);
+  ASSERT_TRUE(FileSetAttr(path, faArchive));
+  EXPECT_EQ(FileGetAttr(path) & faReadOnly, 0);
+  EXPECT_EQ(FileGetAttr(dir / "missing"), -1);
+  EXPECT_NE(FileGetAttr(dir.Path()) & faDirectory, 0);
+}
+
+TEST(FileSystem, FileDatesAreLocalTime) {
+  TTempDir dir;
+  const std::string path = dir / "f";
+  WriteFileBytes(path, "");
+  TDateTime stamp = TDateTime::FromParts(2001, 2, 3, 4, 5, 6);
+  ASSERT_TRUE(SetFileDate(path, stamp));
+  TDateTime read;
+  ASSERT_TRUE(GetFileDate(path, read));
+  EXPECT_EQ(FormatDateTime(kDateTimeFormat, read), "2001-02-03 04:05:06");
+}
+
+TEST(FileSystem, TempDirectoryFollowsTheEnvironment) {
+  const char* saved = std::getenv("TEMP");
+  std::string savedValue = saved ? saved : "";
+  ::setenv("TEMP", "/var/tmp/x", 1);
+  EXPECT_EQ(TempDirectory(), "/var/tmp/x");
+  ::unsetenv("TEMP");
+  const char* tmpdir = std::getenv("TMPDIR");
+  EXPECT_EQ(TempDirectory(), tmpdir && *tmpdir ? std::string(tmpdir) : std::string("/tmp"));
+  if (saved) ::setenv("TEMP", savedValue.c_str(), 1);
+}
+
+TEST(Path, PartsOfAPath) {
+  EXPECT_EQ(ExtractFileName("/a/b/setup.zip"), "setup.zip");
+  EXPECT_EQ(ExtractFilePath("/a/b/setup.zip"), "/a/b/");
+  EXPECT_EQ(ExtractFileExt("/a/b/setup.zip"), ".zip");
+  EXPECT_EQ(ExtractFileExt("/a/b.d/data"), "");  // a dot in a folder is not an extension
+  EXPECT_EQ(ExtractFileExt("/a/archive.tar.gz"), ".gz");
+  EXPECT_EQ(IncludeTrailingPathDelimiter("/a"), "/a/");
+  EXPECT_EQ(IncludeTrailingPathDelimiter("/a/"), "/a/");
+  EXPECT_EQ(IncludeTrailingPathDelimiter(""), "/");
+  EXPECT_EQ(ExcludeTrailingPathDelimiter("/a//"), "/a");
+}
+
+}  // namespace
+}  // namespace bailan
