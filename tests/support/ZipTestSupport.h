@@ -1,0 +1,37 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "transport/UnZipper.h"
+#include "transport/UnzipNotifier.h"
+
+namespace bailan::test {
+
+// Records the notices instead of showing them.
+class TRecordingUnzipNotifier : public TUnzipNotifier {
+ public:
+  void Notify(const std::string& text, const std::string& caption) override {
+    Notices.push_back(caption + "|" + text);
+  }
+  std::vector<std::string> Notices;
+};
+
+// Sets a TUnZipper up as the job transfer thread does: DoAll, ReadDirectory(),
+// RecreateDirs, RetainAttributes, OverwriteMode Always. Paths are the host's
+// (UTF-8) spelling. Returns ExtractMarked()'s count.
+int ExtractLikeTheInstaller(TUnZipper& unzipper, const std::string& archive, const std::string& folder);
+int ExtractLikeTheInstaller(const std::string& archive, const std::string& folder,
+                            std::shared_ptr<TRecordingUnzipNotifier> notifier = nullptr);
+
+// True when `tool` is on PATH.
+bool HaveTool(const std::string& tool);
+// Runs a shell command; its exit status.
+int RunShell(const std::string& command);
+// Lowercase hex SHA-256 of a file's content (sha256sum).
+std::string FileSha256(const std::string& path);
+// Every regular file under `folder`, as paths relative to it, sorted.
+std::vector<std::string> ListFiles(const std::string& folder);
+
+}  // namespace bailan::test
