@@ -80,7 +80,7 @@ std::string TZipBuilder::Build(std::vector<std::size_t>& localOffsets, std::size
     Put16(fields, e.DosTime);
     Put16(fields, e.DosDate);
     Put32(fields, crc);
-    Put32(fields, static_cast<std::uint32_t>(payload.size()));
+    Put32(fields, e.OverrideCompressedSize ? e.CompressedSize : static_cast<std::uint32_t>(payload.size()));
     Put32(fields, usize);
     Put16(fields, static_cast<std::uint32_t>(e.Name.size()));
     Put16(fields, 0);

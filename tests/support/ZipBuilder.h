@@ -21,6 +21,8 @@ struct TZipBuilderEntry {
   std::uint32_t Crc = 0;
   bool OverrideSize = false;
   std::uint32_t UncompressedSize = 0;
+  bool OverrideCompressedSize = false;
+  std::uint32_t CompressedSize = 0;
 };
 
 class TZipBuilder {
