@@ -1,0 +1,19 @@
+#include "engine/ResourceExtractor.h"
+
+#include "transport/UnZipper.h"
+
+namespace bailan {
+
+void ExtractResource(const std::string& archivePath, const std::string& folder) {
+  TUnZipper unzipper;
+  unzipper.SetZipName(archivePath);
+  unzipper.SetDestDir(folder);
+  unzipper.DoAll = true;
+  unzipper.ReadDirectory();
+  unzipper.RecreateDirs = true;
+  unzipper.RetainAttributes = true;
+  unzipper.OverwriteMode = TUZOverwriteMode::Always;
+  unzipper.ExtractMarked();
+}
+
+}  // namespace bailan

@@ -1,0 +1,157 @@
+#include "receive/ReceiveLists.h"
+
+#include <utility>
+
+#include "engine/DownloadJob.h"
+#include "receive/ListLock.h"
+
+namespace bailan {
+namespace {
+
+using TLock = std::lock_guard<std::recursive_mutex>;
+
+template <typename T>
+bool ValidIndex(const std::vector<T>& list, std::int32_t index) {
+  return index >= 0 && static_cast<std::size_t>(index) < list.size();
+}
+
+template <typename T>
+std::int32_t CountOf(const std::vector<T>& list) {
+  TLock lock(ListLock());
+  return static_cast<std::int32_t>(list.size());
+}
+
+}  // namespace
+
+std::shared_ptr<TReceiveLists> TReceiveLists::Create() {
+  return std::shared_ptr<TReceiveLists>(new TReceiveLists);
+}
+
+TReceiveLists::~TReceiveLists() = default;
+
+std::vector<TResourceRec> TReceiveLists::PendingList() const {
+  TLock lock(ListLock());
+  return pending_;
+}
+
+std::vector<TReceivedRec> TReceiveLists::ReceivedList() const {
+  TLock lock(ListLock());
+  return received_;
+}
+
+std::vector<TRecycledRec> TReceiveLists::RecycleList() const {
+  TLock lock(ListLock());
+  return recycled_;
+}
+
+std::vector<std::shared_ptr<TDownloadJob>> TReceiveLists::JobList() const {
+  TLock lock(ListLock());
+  return jobs_;
+}
+
+std::int32_t TReceiveLists::PendingCount() const {
+  return CountOf(pending_);
+}
+std::int32_t TReceiveLists::ReceivedCount() const {
+  return CountOf(received_);
+}
+std::int32_t TReceiveLists::RecycleCount() const {
+  return CountOf(recycled_);
+}
+std::int32_t TReceiveLists::JobCount() const {
+  return CountOf(jobs_);
+}
+
+std::string TReceiveLists::Cell(std::int32_t row, std::int32_t column) const {
+  TLock lock(ListLock());
+  return rows_.Cell(row, column);
+}
+
+std::int32_t TReceiveLists::RowCount() const {
+  TLock lock(ListLock());
+  return rows_.RowCount();
+}
+
+std::shared_ptr<TDownloadJob> TReceiveLists::AddPendingJob(const TResourceRec& record, bool start) {
+  {
+    TLock lock(ListLock());
+    pending_.push_back(record);
+  }
+  // Outside the lock: a started run may complete on its own thread at once.
+  return TDownloadJob::Create(shared_from_this(), record.Name.Get(), record.PublishTime, record.URL.Get(),
+                              record.SavePath.Get(), record.SegCount, start);
+}
+
+std::shared_ptr<TDownloadJob> TReceiveLists::ReceiveAgain(std::int32_t index) {
+  TResourceRec record;
+  {
+    TLock lock(ListLock());
+    if (!ValidIndex(received_, index)) return nullptr;
+    record = PendingFromReceived(received_[index]);
+    received_.erase(received_.begin() + index);
+  }
+  return AddPendingJob(record, true);
+}
+
+bool TReceiveLists::DeleteReceived(std::int32_t index) {
+  TLock lock(ListLock());
+  if (!ValidIndex(received_, index)) return false;
+  recycled_.push_back(RecycledFromReceived(received_[index], TDateTime::Now()));
+  received_.erase(received_.begin() + index);
+  return true;
+}
+
+bool TReceiveLists::RestoreRecycled(std::int32_t index) {
+  TLock lock(ListLock());
+  if (!ValidIndex(recycled_, index)) return false;
+  received_.push_back(ReceivedFromRecycled(recycled_[index]));
+  recycled_.erase(recycled_.begin() + index);
+  return true;
+}
+
+std::vector<std::shared_ptr<TDownloadJob>> TReceiveLists::ReleaseJobs() {
+  TLock lock(ListLock());
+  return std::exchange(jobs_, {});
+}
+
+std::int32_t TReceiveLists::AddJob(std::shared_ptr<TDownloadJob> job) {
+  TLock lock(ListLock());
+  jobs_.push_back(std::move(job));
+  const auto count = static_cast<std::int32_t>(jobs_.size());
+  rows_.SetRowCount(count + 1);
+  return count;
+}
+
+void TReceiveLists::SetCell(std::int32_t row, std::int32_t column, const std::string& text) {
+  TLock lock(ListLock());
+  rows_.SetCell(row, column, text);
+}
+
+bool TReceiveLists::CompleteJob(TDownloadJob& job, const std::string& fileName, std::int32_t fileSize,
+                                const std::function<void()>& whileLocked) {
+  TLock lock(ListLock());
+  bool moved = false;
+  for (std::size_t i = 0; i < pending_.size(); ++i) {
+    if (pending_[i].URL.Get() == job.URL) {
+      received_.push_back(ReceivedFromPending(pending_[i], fileName, fileSize, TDateTime::Now()));
+      pending_.erase(pending_.begin() + static_cast<std::ptrdiff_t>(i));
+      moved = true;
+      break;
+    }
+  }
+  RemoveJobRow(job.Row);
+  if (whileLocked) whileLocked();
+  return moved;
+}
+
+void TReceiveLists::RemoveJobRow(std::int32_t row) {
+  TLock lock(ListLock());
+  if (row < 1 || static_cast<std::size_t>(row) > jobs_.size()) return;
+  jobs_.erase(jobs_.begin() + (row - 1));
+  for (std::size_t i = static_cast<std::size_t>(row - 1); i < jobs_.size(); ++i) {
+    jobs_[i]->Row = static_cast<std::int32_t>(i + 1);
+  }
+  rows_.RemoveRow(row);
+}
+
+}  // namespace bailan

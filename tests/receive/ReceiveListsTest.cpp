@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "engine/DownloadJob.h"
+#include "platform/Cp936.h"
+#include "receive/ListLock.h"
+#include "receive/ReceiveLists.h"
+
+namespace bailan {
+namespace {
+
+TResourceRec Record(const std::string& url, const std::string& name = "res") {
+  TResourceRec rec{};
+  rec.PublishTime = TDateTime::FromParts(2026, 1, 2, 3, 4, 5);
+  rec.Name = name;
+  rec.URL = url;
+  rec.SavePath = "/tmp/never-used";
+  rec.SegCount = 3;
+  rec.Category = Cp("资源类型");
+  rec.Remark = Cp("资源备注");
+  rec.Flag = 1;
+  return rec;
+}
+
+TEST(ReceiveLists, StartEmptyWithOneEmptyDataRow) {
+  auto lists = TReceiveLists::Create();
+  EXPECT_EQ(lists->PendingCount(), 0);
+  EXPECT_EQ(lists->ReceivedCount(), 0);
+  EXPECT_EQ(lists->RecycleCount(), 0);
+  EXPECT_EQ(lists->JobCount(), 0);
+  EXPECT_EQ(lists->RowCount(), 2);
+  EXPECT_EQ(TReceiveLists::Create()->PendingCount(), 0);  // nothing carries over
+}
+
+TEST(ReceiveLists, JobsGetRowsAndWriteTheirCells) {
+  auto lists = TReceiveLists::Create();
+  auto first = lists->AddPendingJob(Record("http://h/1.zip", "one"), false);
+  EXPECT_EQ(first->Row, 1);
+  EXPECT_EQ(lists->RowCount(), 2);
+  lists->AddPendingJob(Record("http://h/2.zip"), false);
+  auto third = lists->AddPendingJob(Record("http://h/3.zip"), false);
+  EXPECT_EQ(third->Row, 3);
+  EXPECT_EQ(lists->RowCount(), 4);
+  EXPECT_EQ(lists->Cell(1, kColumnPublishTime), "2026-01-02 03:04:05");
+  EXPECT_EQ(lists->Cell(1, kColumnName), "one");
+  EXPECT_EQ(lists->Cell(1, kColumnStatus), "");
+  EXPECT_EQ(lists->PendingCount(), 3);
+  EXPECT_EQ(third->SegCount, 3);
+  EXPECT_EQ(third->Gauge.ForeColor, 13987603u);
+  EXPECT_EQ(third->Gauge.MaxValue, 100);
+}
+
+TEST(ReceiveLists, CompletingRowTwoOfThreeMovesRowThreeUp) {
+  auto lists = TReceiveLists::Create();
+  auto a = lists->AddPendingJob(Record("http://h/a.zip", "a"), false);
+  auto b = lists->AddPendingJob(Record("http://h/b.zip", "b"), false);
+  auto c = lists->AddPendingJob(Record("http://h/c.zip", "c"), false);
+  lists->SetCell(3, kColumnSize, "1.00 MB");
+  bool ranLocked = false;
+  EXPECT_TRUE(lists->CompleteJob(*b, "b(1).zip", 1234, [&] {
+    // The log line goes in while the lock is still held.
+    ranLocked = ListLock().try_lock();
+    if (ranLocked) ListLock().unlock();  // recursive: this thread may take it again
+  }));
+  EXPECT_TRUE(ranLocked);
+  EXPECT_EQ(lists->JobCount(), 2);
+  EXPECT_EQ(c->Row, 2);
+  EXPECT_EQ(a->Row, 1);
+  EXPECT_EQ(lists->RowCount(), 3);
+  EXPECT_EQ(lists->Cell(2, kColumnName), "c");
+  EXPECT_EQ(lists->Cell(2, kColumnSize), "1.00 MB");
+  const auto received = lists->ReceivedList();
+  ASSERT_EQ(received.size(), 1u);
+  EXPECT_EQ(received[0].FileName.Get(), "b(1).zip");
+  EXPECT_EQ(received[0].FileSize, 1234);
+  EXPECT_EQ(received[0].URL.Get(), "http://h/b.zip");
+  EXPECT_EQ(received[0].Remark.Get(), Cp("资源备注"));
+  EXPECT_EQ(received[0].Flag, 1);
+  EXPECT_GT(received[0].ReceiveTime.Value, TDateTime::FromParts(2026, 1, 1).Value);
+  const auto pending = lists->PendingList();
+  ASSERT_EQ(pending.size(), 2u);
+  EXPECT_EQ(pending[1].URL.Get(), "http://h/c.zip");
+
+  // The last jobs go: the table keeps its header and one cleared data row.
+  lists->CompleteJob(*a, "a.zip", 1, nullptr);
+  lists->CompleteJob(*c, "c.zip", 1, nullptr);
+  EXPECT_EQ(lists->RowCount(), 2);
+  EXPECT_EQ(lists->Cell(1, kColumnName), "");
+  EXPECT_EQ(lists->PendingCount(), 0);
+  EXPECT_EQ(lists->ReceivedCount(), 3);
+}
+
+TEST(ReceiveLists, SameUrlTwiceMovesTheFirstRecord) {
+  auto lists = TReceiveLists::Create();
+  lists->AddPendingJob(Record("http://h/x.zip", "first"), false);
+  auto second = lists->AddPendingJob(Record("http://h/x.zip", "second"), false);
+  lists->CompleteJob(*second, "x.zip", 5, nullptr);
+  EXPECT_EQ(lists->ReceivedList()[0].Name.Get(), "first");
+  EXPECT_EQ(lists->PendingList()[0].Name.Get(), "second");
+  EXPECT_EQ(lists->JobCount(), 1);
+}
+
+TEST(ReceiveLists, NoMatchingRecordStillRemovesTheRow) {
+  auto lists = TReceiveLists::Create();
+  // A job created without its pending record: its completion finds none.
+  auto orphan = TDownloadJob::Create(lists, "o", TDateTime{}, "http://h/o.zip", "/tmp", 3, false);
+  EXPECT_EQ(lists->JobCount(), 1);
+  EXPECT_FALSE(lists->CompleteJob(*orphan, "o.zip", 1, nullptr));
+  EXPECT_EQ(lists->JobCount(), 0);
+  EXPECT_EQ(lists->ReceivedCount(), 0);
+  EXPECT_EQ(lists->RowCount(), 2);
+}
+
+TEST(ReceiveLists, ReceiveAgainDeleteAndRestore) {
+  auto lists = TReceiveLists::Create();
+  auto job = lists->AddPendingJob(Record("http://127.0.0.1:1/never.zip"), false);
+  lists->CompleteJob(*job, "never.zip", 10, nullptr);
+  const TReceivedRec original = lists->ReceivedList()[0];
+
+  ASSERT_TRUE(lists->DeleteReceived(0));
+  EXPECT_EQ(lists->ReceivedCount(), 0);
+  ASSERT_EQ(lists->RecycleCount(), 1);
+  EXPECT_GE(lists->RecycleList()[0].DeleteTime.Value, original.ReceiveTime.Value);
+  ASSERT_TRUE(lists->RestoreRecycled(0));
+  EXPECT_EQ(lists->RecycleCount(), 0);
+  const TReceivedRec restored = lists->ReceivedList()[0];
+  EXPECT_EQ(std::memcmp(&restored, &original, sizeof restored), 0);  // every field, same receive time
+  EXPECT_FALSE(lists->RestoreRecycled(0));
+  EXPECT_FALSE(lists->DeleteReceived(5));
+  EXPECT_EQ(lists->ReceiveAgain(-1), nullptr);
+}
+
+TEST(ReceiveLists, OverlongTextsAreCutToTheirFields) {
+  TResourceRec rec = Record(std::string(3000, 'u'), std::string(255, 'n'));
+  EXPECT_EQ(rec.URL.Get().size(), 1023u);
+  EXPECT_EQ(rec.Name.Get().size(), 255u);
+}
+
+TEST(ReceiveLists, ReadersNeverSeeAHalfDoneMove) {
+  auto lists = TReceiveLists::Create();
+  std::vector<std::shared_ptr<TDownloadJob>> jobs;
+  for (int i = 0; i < 200; ++i)
+    jobs.push_back(lists->AddPendingJob(Record("http://h/" + std::to_string(i)), false));
+  std::atomic<bool> done{false};
+  std::thread mover([&] {
+    for (auto& job : jobs) lists->CompleteJob(*job, "f", 1, nullptr);
+    done = true;
+  });
+  while (!done) {
+    std::lock_guard lock(ListLock());
+    EXPECT_EQ(lists->PendingCount() + lists->ReceivedCount(), 200);
+    EXPECT_EQ(lists->JobCount(), lists->PendingCount());
+    EXPECT_EQ(lists->RowCount(), std::max(2, lists->JobCount() + 1));
+  }
+  mover.join();
+  EXPECT_EQ(lists->ReceivedCount(), 200);
+}
+
+}  // namespace
+}  // namespace bailan

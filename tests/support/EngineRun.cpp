@@ -1,0 +1,49 @@
+#include "support/EngineRun.h"
+
+#include <regex>
+
+#include "platform/Cp936.h"
+#include "platform/Thread.h"
+#include "platform/Tick.h"
+
+namespace bailan::test {
+
+TEngineRun::TEngineRun(const std::string& url, const std::string& folder, std::int32_t segments,
+                       bool extract) {
+  TResourceRec record{};
+  record.PublishTime = TDateTime::Now();
+  record.Name = "test";
+  record.URL = url;
+  record.SavePath = folder;
+  record.SegCount = segments;
+  record.Flag = 1;
+  Job = Lists->AddPendingJob(record, false);
+  Job->ExtractArchive = extract;
+}
+
+bool TEngineRun::RunToEnd(std::uint32_t timeoutMs) {
+  Job->StartDownload();
+  bool ended = Job->WaitUntilIdle(timeoutMs);
+  if (ended) WaitForThreads();
+  return ended;
+}
+
+void TEngineRun::WaitForThreads(std::uint32_t timeoutMs) {
+  const std::uint32_t started = GetTickCount32();
+  // The list holds one reference while the job is listed, this object one.
+  while (Job.use_count() > 1 + Lists->JobCount() && TickDiff(GetTickCount32(), started) < timeoutMs)
+    SleepMs(2);
+}
+
+std::vector<std::string> TEngineRun::UntimedLog() const {
+  static const std::regex stamp(R"(^\[\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\] )");
+  std::vector<std::string> out;
+  for (const std::string& line : Job->Log.Lines()) out.push_back(std::regex_replace(line, stamp, ""));
+  return out;
+}
+
+std::string LogText(const char* utf8) {
+  return Utf8ToCp936(utf8);
+}
+
+}  // namespace bailan::test
