@@ -1,0 +1,95 @@
+#include "support/Subprocess.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <stdexcept>
+#include <thread>
+
+#include "support/TempDir.h"
+
+namespace bailan::test {
+namespace {
+
+int nextId = 0;
+
+std::string OutputPath(const char* kind) {
+  return "/tmp/bailan-subprocess-" + std::to_string(::getpid()) + "-" + std::to_string(nextId++) + "." + kind;
+}
+
+}  // namespace
+
+TSubprocess::TSubprocess(const std::vector<std::string>& argv)
+    : outPath_(OutputPath("out")), errPath_(OutputPath("err")) {
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  pid_ = ::fork();
+  if (pid_ < 0) throw std::runtime_error("fork failed");
+  if (pid_ == 0) {
+    int out = ::open(outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int err = ::open(errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int in = ::open("/dev/null", O_RDONLY);
+    if (out < 0 || err < 0 || in < 0) ::_exit(127);
+    ::dup2(in, 0);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    ::execv(args[0], args.data());
+    ::_exit(127);
+  }
+}
+
+TSubprocess::~TSubprocess() {
+  if (pid_ > 0) {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  ::unlink(outPath_.c_str());
+  ::unlink(errPath_.c_str());
+}
+
+void TSubprocess::Signal(int signal) {
+  if (pid_ > 0) ::kill(pid_, signal);
+}
+
+int TSubprocess::Wait(int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    int status = 0;
+    pid_t done = ::waitpid(pid_, &status, WNOHANG);
+    if (done == pid_) {
+      pid_ = -1;
+      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    if (std::chrono::steady_clock::now() >= deadline) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+      pid_ = -1;
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+std::string TSubprocess::Stdout() const {
+  return ReadFileBytes(outPath_);
+}
+std::string TSubprocess::Stderr() const {
+  return ReadFileBytes(errPath_);
+}
+
+int RunCli(const std::vector<std::string>& args, std::string* out, std::string* err, int timeoutMs) {
+  std::vector<std::string> argv{BAILAN_CLI_PATH};
+  argv.insert(argv.end(), args.begin(), args.end());
+  TSubprocess child(argv);
+  int code = child.Wait(timeoutMs);
+  if (out) *out = child.Stdout();
+  if (err) *err = child.Stderr();
+  return code;
+}
+
+}  // namespace bailan::test

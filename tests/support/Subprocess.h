@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace bailan::test {
+
+// A child process for command-line tests: started at construction with its
+// stdout and stderr going to files, so that a chatty child never blocks on a
+// full pipe. Killed and reaped at destruction if still running.
+class TSubprocess {
+ public:
+  explicit TSubprocess(const std::vector<std::string>& argv);
+  ~TSubprocess();
+  TSubprocess(const TSubprocess&) = delete;
+  TSubprocess& operator=(const TSubprocess&) = delete;
+
+  void Signal(int signal);
+  // Waits at most `timeoutMs`; returns the exit code, 128 + signal for a child
+  // killed by a signal, or -1 on time-out (the child is then killed).
+  int Wait(int timeoutMs);
+  std::string Stdout() const;
+  std::string Stderr() const;
+
+ private:
+  int pid_ = -1;
+  std::string outPath_;
+  std::string errPath_;
+};
+
+// Runs bailan-cli with `args` to its end; returns the exit code.
+int RunCli(const std::vector<std::string>& args, std::string* out = nullptr, std::string* err = nullptr,
+           int timeoutMs = 60000);
+
+}  // namespace bailan::test
