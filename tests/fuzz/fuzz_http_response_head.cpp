@@ -1,0 +1,25 @@
+// Fuzzes the response-head reader: status line, header lines with
+// continuations, the field rules (Content-Length, Content-Range) and the cookie
+// store fed from Set-Cookie and Set-Cookie2. Any input must end in a result or
+// one of the system's failures, never a crash or unbounded growth.
+#include <cstdint>
+
+#include "fuzz_http_source.h"
+#include "transport/CookieStore.h"
+#include "transport/ResponseHeadReader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace bailan;
+  fuzz::TByteSource source(data, size);
+  THttpResponse response;
+  TCookieStore cookies;
+  try {
+    ReadResponseHead(source, response, &cookies, TResponseOrigin{"www.example.com", "/dir/"});
+    (void)response.IsRedirect();
+    (void)cookies.CookieHeader("www.example.com", "/dir/file");
+  } catch (const Exception&) {
+    // A failure with the system's class and text is a correct outcome.
+  }
+  if (cookies.Count() > TCookieStore::kMaxCookies) __builtin_trap();
+  return 0;
+}
