@@ -13,7 +13,7 @@ PACKAGES=(
   # fuzzing (libFuzzer ships with clang's runtime)
   clang libclang-rt-14-dev
   # real peers and tools used by the tests and benchmarks
-  nginx-light curl zip unzip p7zip-full libarchive-tools python3 aria2 time hyperfine
+  nginx-light curl zip unzip p7zip-full libarchive-tools python3 aria2 time hyperfine bc
 )
 
 if [ "$(id -u)" -eq 0 ]; then

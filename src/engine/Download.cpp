@@ -72,6 +72,7 @@ void TDownload::Execute() {
   table.StopFlags[Index] = false;
   table.DoneFlags[Index] = true;
   --Manager->Job->ActiveSegments;
+  Manager->SegmentEnded();
 }
 
 }  // namespace bailan

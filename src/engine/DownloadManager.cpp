@@ -1,5 +1,7 @@
 #include "engine/DownloadManager.h"
 
+#include <chrono>
+
 #include "engine/Download.h"
 #include "engine/DownloadJob.h"
 #include "engine/EngineSettings.h"
@@ -161,11 +163,25 @@ void TDownloadManager::Monitor() {
       StopSegmentThreads();
       break;
     }
-    const std::int32_t received = Table.SumReceived(SegCount);
-    Job->PublishSums(received, Table.SumByteCounters(SegCount));
-    SleepMs(kMonitorIntervalMs);
-    if (received == Job->TotalSize) CompleteResource();
+    Job->PublishSums(Table.SumReceived(SegCount), Table.SumByteCounters(SegCount));
+    PauseMonitor(kMonitorIntervalMs);
+    if (Table.SumReceived(SegCount) == Job->TotalSize) {
+      Job->PublishSums(Table.SumReceived(SegCount), Table.SumByteCounters(SegCount));
+      CompleteResource();
+    }
   }
+}
+
+void TDownloadManager::SegmentEnded() {
+  std::lock_guard lock(wakeMutex_);
+  ++segmentsEnded_;
+  wake_.notify_all();
+}
+
+void TDownloadManager::PauseMonitor(std::uint32_t milliseconds) {
+  std::unique_lock lock(wakeMutex_);
+  const std::int32_t ended = segmentsEnded_;
+  wake_.wait_for(lock, std::chrono::milliseconds(milliseconds), [&] { return segmentsEnded_ != ended; });
 }
 
 void TDownloadManager::CompleteResource() {

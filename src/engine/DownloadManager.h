@@ -1,7 +1,9 @@
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "engine/ResumeFile.h"
@@ -43,6 +45,11 @@ class TDownloadManager : public TThread, public std::enable_shared_from_this<TDo
   const std::shared_ptr<TDownloadJob> Job;
   TSegmentTable Table;
 
+  // Segment thread: it has ended (its done flag is set). Wakes the monitoring
+  // pass early, so that a completed resource is finished without waiting out
+  // the rest of the 100 ms pause.
+  void SegmentEnded();
+
   // Adds a time-stamped line, "[yyyy-mm-dd hh:nn:ss] " + text, to the job's log.
   void LogLine(const std::string& text);
 
@@ -62,6 +69,12 @@ class TDownloadManager : public TThread, public std::enable_shared_from_this<TDo
   void CloseRun();
   void FinishRun();
 
+  // Sleeps up to `milliseconds`, returning early once a segment thread ends.
+  void PauseMonitor(std::uint32_t milliseconds);
+
+  std::mutex wakeMutex_;
+  std::condition_variable wake_;
+  std::int32_t segmentsEnded_ = 0;  // guarded by wakeMutex_
   std::string resumePath_;
   std::string partialPath_;
   TResumeHeader header_;

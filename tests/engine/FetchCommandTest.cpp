@@ -59,7 +59,7 @@ TEST(FetchCommand, InterruptSavesTheResumeStateAndTheNextRunFinishes) {
   server.AddFile("/slow.bin", body);
   test::TFileServingOptions slow;
   slow.BlockSize = 4096;
-  slow.BlockDelayMs = 10;
+  slow.BlockDelayMs = 60;  // about two seconds in all: time enough to interrupt
   server.SetFileOptions(slow);
   TSubprocess first({BAILAN_CLI_PATH, "fetch", "--no-extract", server.Url("/slow.bin"), target.Path()});
   ASSERT_TRUE(server.WaitForRequests(4, 10000));  // HEAD and three ranges

@@ -124,7 +124,7 @@ int RunFetch(const std::vector<std::string>& args) {
     SleepMs(kPollMs);
   }
   PrintNewLogLines(*job, printed);
-  progress.Finish();
+  progress.Finish(*job);
 
   // Let the run's thread release the job before the process tears down.
   for (std::uint32_t waited = 0;

@@ -15,11 +15,12 @@ constexpr std::uint32_t kRedrawIntervalMs = 200;
 
 }  // namespace
 
-void TFetchProgress::Show(const TDownloadJob& job) {
+void TFetchProgress::Draw(const TDownloadJob& job, bool force) {
   TJobStats stats;
   if (!job.ReadStats(stats)) return;
   const std::uint32_t now = GetTickCount32();
-  if (shown_ && TickDiff(now, lastLine_) < (terminal_ ? kRedrawIntervalMs : kLineIntervalMs)) return;
+  if (!force && shown_ && TickDiff(now, lastLine_) < (terminal_ ? kRedrawIntervalMs : kLineIntervalMs))
+    return;
   lastLine_ = now;
   shown_ = true;
 
@@ -41,7 +42,8 @@ void TFetchProgress::Show(const TDownloadJob& job) {
   std::fflush(stderr);
 }
 
-void TFetchProgress::Finish() {
+void TFetchProgress::Finish(const TDownloadJob& job) {
+  Draw(job, true);
   if (terminal_ && shown_) std::fputc('\n', stderr);
 }
 

@@ -17,11 +17,14 @@ class TFetchProgress {
   TFetchProgress(const TFetchProgress&) = delete;
   TFetchProgress& operator=(const TFetchProgress&) = delete;
 
-  void Show(const TDownloadJob& job);
-  // Ends the bar's line.
-  void Finish();
+  // Shows the job's figures when the last showing is old enough.
+  void Show(const TDownloadJob& job) { Draw(job, false); }
+  // Shows the final figures and ends the bar's line.
+  void Finish(const TDownloadJob& job);
 
  private:
+  void Draw(const TDownloadJob& job, bool force);
+
   const bool terminal_;
   bool shown_ = false;
   std::uint32_t lastLine_ = 0;

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Starts and stops Debian's nginx on a free loopback port for the benchmarks.
+#   source bench/lib/nginx.sh
+#   bench_nginx_start ROOT [DIRECTIVES]   # serves ROOT at /, sets NGINX_PORT
+#   bench_nginx_stop
+# DIRECTIVES go into the server block (for example "limit_rate 20m;").
+
+bench_free_port() {
+  python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1]); s.close()'
+}
+
+bench_nginx_start() {
+  local root="$1" directives="${2:-}"
+  NGINX_PREFIX=$(mktemp -d /tmp/bailan-bench-nginx.XXXXXX)
+  NGINX_PORT=$(bench_free_port)
+  mkdir -p "$NGINX_PREFIX/logs" "$NGINX_PREFIX/tmp"
+  local user_line=""
+  [ "$(id -u)" -eq 0 ] && user_line="user root;"
+  cat >"$NGINX_PREFIX/nginx.conf" <<CONF
+$user_line
+worker_processes 1;
+daemon on;
+pid $NGINX_PREFIX/nginx.pid;
+error_log $NGINX_PREFIX/logs/error.log warn;
+events { worker_connections 64; }
+http {
+  access_log off;
+  sendfile on;
+  tcp_nopush on;
+  client_body_temp_path $NGINX_PREFIX/tmp/body;
+  proxy_temp_path $NGINX_PREFIX/tmp/proxy;
+  fastcgi_temp_path $NGINX_PREFIX/tmp/fastcgi;
+  uwsgi_temp_path $NGINX_PREFIX/tmp/uwsgi;
+  scgi_temp_path $NGINX_PREFIX/tmp/scgi;
+  types { application/octet-stream bin; }
+  server {
+    listen 127.0.0.1:$NGINX_PORT;
+    root $root;
+    $directives
+  }
+}
+CONF
+  nginx -p "$NGINX_PREFIX" -c "$NGINX_PREFIX/nginx.conf" -e "$NGINX_PREFIX/logs/error.log"
+  for _ in $(seq 1 100); do
+    curl -s -o /dev/null "http://127.0.0.1:$NGINX_PORT/" && return 0
+    sleep 0.05
+  done
+  echo "nginx did not start:" >&2
+  cat "$NGINX_PREFIX/logs/error.log" >&2
+  return 1
+}
+
+bench_nginx_stop() {
+  if [ -n "${NGINX_PREFIX:-}" ] && [ -f "$NGINX_PREFIX/nginx.pid" ]; then
+    kill "$(cat "$NGINX_PREFIX/nginx.pid")" 2>/dev/null || true
+    sleep 0.2
+  fi
+  [ -n "${NGINX_PREFIX:-}" ] && rm -rf "$NGINX_PREFIX"
+  NGINX_PREFIX=""
+}
+
+# Runs a command under GNU time and prints "wall cpu peakKB" for it.
+bench_measure() {
+  local out
+  out=$(mktemp)
+  /usr/bin/time -f '%e %U %S %M' -o "$out" "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; rm -f "$out"; return 1; }
+  awk '{ printf "%.2f %.2f %d\n", $1, $2 + $3, $4 }' "$out"
+  rm -f "$out"
+}
