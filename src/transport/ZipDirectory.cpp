@@ -67,6 +67,18 @@ void ApplyZip64Extra(const unsigned char* extra, std::size_t length, bool usizeM
   }
 }
 
+// The fields local and central headers share, in the same layout, from the
+// general purpose flags on; `flags` points at them.
+void ReadSharedHeaderFields(const unsigned char* flags, TZipEntry& entry) {
+  entry.Flags = GetU16(flags);
+  entry.Method = GetU16(flags + shared::kMethod);
+  entry.DosTime = GetU16(flags + shared::kTime);
+  entry.DosDate = GetU16(flags + shared::kDate);
+  entry.Crc32 = GetU32(flags + shared::kCrc);
+  entry.CompressedSize = GetU32(flags + shared::kCompressedSize);
+  entry.UncompressedSize = GetU32(flags + shared::kUncompressedSize);
+}
+
 }  // namespace
 
 bool TZipEntry::IsEncrypted() const {
@@ -182,16 +194,10 @@ std::vector<TZipEntry> TZipDirectoryReader::ReadCentralDirectory(TFile& file, TE
     }
     TZipEntry entry;
     entry.VersionMadeBy = GetU16(header + central::kVersionMadeBy);
-    entry.Flags = GetU16(header + central::kFlags);
-    entry.Method = GetU16(header + central::kMethod);
-    entry.DosTime = GetU16(header + central::kTime);
-    entry.DosDate = GetU16(header + central::kDate);
-    entry.Crc32 = GetU32(header + central::kCrc);
-    std::uint32_t csize = GetU32(header + central::kCompressedSize);
-    std::uint32_t usize = GetU32(header + central::kUncompressedSize);
+    ReadSharedHeaderFields(header + central::kFlags, entry);
+    bool csizeMarked = entry.CompressedSize == kZip64Marker;
+    bool usizeMarked = entry.UncompressedSize == kZip64Marker;
     std::uint32_t offset = GetU32(header + central::kLocalHeaderOffset);
-    entry.CompressedSize = csize;
-    entry.UncompressedSize = usize;
     entry.LocalHeaderOffset = offset;
     entry.OffsetShift = shift;
     entry.ExternalAttributes = GetU32(header + central::kExternalAttributes);
@@ -201,8 +207,8 @@ std::vector<TZipEntry> TZipDirectoryReader::ReadCentralDirectory(TFile& file, TE
       return RecoveryScan();
     }
     reader.Skip(GetU16(header + central::kCommentLength));
-    ApplyZip64Extra(reinterpret_cast<const unsigned char*>(extra.data()), extra.size(), usize == kZip64Marker,
-                    csize == kZip64Marker, offset == kZip64Marker, entry);
+    ApplyZip64Extra(reinterpret_cast<const unsigned char*>(extra.data()), extra.size(), usizeMarked,
+                    csizeMarked, offset == kZip64Marker, entry);
     SanitiseDosDateTime(entry.DosDate, entry.DosTime);
     SetZipEntryName(entry, name);
     entries.push_back(std::move(entry));
@@ -229,20 +235,12 @@ bool TZipDirectoryReader::ReadLocalEntry(TZipFileReader& reader, TZipEntry& entr
   entry.LocalHeaderOffset = reader.Position();
   if (!reader.Read(header, sizeof header) || GetU32(header) != kLocalHeaderSignature) return false;
   entry.VersionMadeBy = static_cast<std::uint16_t>(kMsDosHost << 8);
-  entry.Flags = GetU16(header + local::kFlags);
-  entry.Method = GetU16(header + local::kMethod);
-  entry.DosTime = GetU16(header + local::kTime);
-  entry.DosDate = GetU16(header + local::kDate);
-  entry.Crc32 = GetU32(header + local::kCrc);
-  std::uint32_t csize = GetU32(header + local::kCompressedSize);
-  std::uint32_t usize = GetU32(header + local::kUncompressedSize);
-  entry.CompressedSize = csize;
-  entry.UncompressedSize = usize;
+  ReadSharedHeaderFields(header + local::kFlags, entry);
   std::string name(GetU16(header + local::kNameLength), '\0');
   std::string extra(GetU16(header + local::kExtraLength), '\0');
   if (!reader.Read(name.data(), name.size()) || !reader.Read(extra.data(), extra.size())) return false;
   // A local header's Zip64 extra field holds both sizes whenever it is present.
-  bool zip64 = csize == kZip64Marker || usize == kZip64Marker;
+  bool zip64 = entry.CompressedSize == kZip64Marker || entry.UncompressedSize == kZip64Marker;
   ApplyZip64Extra(reinterpret_cast<const unsigned char*>(extra.data()), extra.size(), zip64, zip64, false,
                   entry);
   SanitiseDosDateTime(entry.DosDate, entry.DosTime);

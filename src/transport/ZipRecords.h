@@ -39,16 +39,18 @@ inline constexpr std::size_t kDataDescriptorSizeNoSignature = 12;
 
 // Field offsets in the local header.
 namespace local {
-inline constexpr std::size_t kVersion = 4, kFlags = 6, kMethod = 8, kTime = 10, kDate = 12, kCrc = 14,
-                             kCompressedSize = 18, kUncompressedSize = 22, kNameLength = 26,
-                             kExtraLength = 28;
+inline constexpr std::size_t kFlags = 6, kNameLength = 26, kExtraLength = 28;
 }
 // Field offsets in the central header.
 namespace central {
-inline constexpr std::size_t kVersionMadeBy = 4, kFlags = 8, kMethod = 10, kTime = 12, kDate = 14, kCrc = 16,
-                             kCompressedSize = 20, kUncompressedSize = 24, kNameLength = 28,
-                             kExtraLength = 30, kCommentLength = 32, kExternalAttributes = 38,
-                             kLocalHeaderOffset = 42;
+inline constexpr std::size_t kVersionMadeBy = 4, kFlags = 8, kNameLength = 28, kExtraLength = 30,
+                             kCommentLength = 32, kExternalAttributes = 38, kLocalHeaderOffset = 42;
+}
+// Both headers share one layout from the general purpose flags to the
+// uncompressed size; offsets from the flags.
+namespace shared {
+inline constexpr std::size_t kMethod = 2, kTime = 4, kDate = 6, kCrc = 8, kCompressedSize = 12,
+                             kUncompressedSize = 16;
 }
 // Field offsets in the end record, its Zip64 locator and the Zip64 end record.
 namespace end {

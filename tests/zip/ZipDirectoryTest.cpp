@@ -26,6 +26,16 @@ std::string ExtractFailure(const std::string& archive, const std::string& folder
   return "no failure";
 }
 
+template <typename Error>
+std::string ReadDirectoryFailure(TUnZipper& unzipper) {
+  try {
+    unzipper.ReadDirectory();
+  } catch (const Error& error) {
+    return error.Message();
+  }
+  return "no failure";
+}
+
 TEST(ZipDirectory, ZeroByteArchiveIsEmpty) {
   TTempDir dir;
   WriteFileBytes(dir / "empty.zip", "");
@@ -50,13 +60,8 @@ TEST(ZipDirectory, MissingArchiveFailsToOpen) {
   TTempDir dir;
   TUnZipper unzipper;
   unzipper.SetZipName(dir / "absent.zip");
-  try {
-    unzipper.ReadDirectory();
-    FAIL() << "no failure";
-  } catch (const EFOpenError& error) {
-    EXPECT_EQ(error.Message(),
-              "Cannot open file \"" + (dir / "absent.zip") + "\". No such file or directory");
-  }
+  EXPECT_EQ(ReadDirectoryFailure<EFOpenError>(unzipper),
+            "Cannot open file \"" + (dir / "absent.zip") + "\". No such file or directory");
   EXPECT_FALSE(unzipper.IsBusy());
 }
 
@@ -131,12 +136,7 @@ TEST(ZipDirectory, NothingFoundByTheRecoveryScanIsNotAZipFile) {
   WriteFileBytes(dir / "bad.zip", junk + end);
   TUnZipper unzipper;
   unzipper.SetZipName(dir / "bad.zip");
-  try {
-    unzipper.ReadDirectory();
-    FAIL() << "no failure";
-  } catch (const EBadZipFile& error) {
-    EXPECT_EQ(error.Message(), "Not a valid zip file!");
-  }
+  EXPECT_EQ(ReadDirectoryFailure<EBadZipFile>(unzipper), "Not a valid zip file!");
   EXPECT_FALSE(unzipper.DirectoryRead());
   EXPECT_FALSE(unzipper.IsBusy());
 }
