@@ -250,7 +250,8 @@ std::string TTcpConnection::ReadLine() {
   std::size_t searched = 0;
   for (;;) {
     const char* start = buffer_.data() + head_;
-    const void* found = std::memchr(start + searched, '\n', Buffered() - searched);
+    const void* found =
+        Buffered() > searched ? std::memchr(start + searched, '\n', Buffered() - searched) : nullptr;
     if (found) {
       std::size_t length = static_cast<const char*>(found) - start;
       std::size_t consumed = length + 1;
