@@ -15,18 +15,13 @@ namespace bailan {
 namespace {
 
 using test::LogText;
+using test::PatternBytes;
 using test::ReadFileBytes;
 using test::TConnectionScript;
 using test::TEngineRun;
 using test::TTempDir;
 using test::TTestServer;
 using test::WriteFileBytes;
-
-std::string Pattern(std::size_t size) {
-  std::string bytes(size, '\0');
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
-  return bytes;
-}
 
 // The Range header of each GET the server saw, in arrival order.
 std::vector<std::string> RangesRequested(const TTestServer& server) {
@@ -55,7 +50,7 @@ class DownloadRun : public ::testing::Test {
 };
 
 TEST_F(DownloadRun, FreshRunOfAThousandBytes) {
-  const std::string body = Pattern(1000);
+  const std::string body = PatternBytes(1000);
   server.AddFile("/files/setup.zip", body);
   TEngineRun run(server.Url("/files/setup.zip"), dir.Path());
   ASSERT_TRUE(run.RunToEnd());
@@ -92,19 +87,14 @@ TEST_F(DownloadRun, FreshRunOfAThousandBytes) {
 }
 
 TEST_F(DownloadRun, StoppedRunSavesItsTableAndTheNextRunResumes) {
-  const std::string body = Pattern(300000);
+  const std::string body = PatternBytes(300000);
   server.AddFile("/big.bin", body);
-  test::TFileServingOptions slow;
-  slow.BlockSize = 4096;
-  slow.BlockDelayMs = 20;
-  server.SetFileOptions(slow);
+  server.SetFileOptions(test::Throttled(4096, 20));
   TEngineRun run(server.Url("/big.bin"), dir.Path());
   run.Job->StartDownload();
   // Stop once some, but not all, of the resource has arrived.
   for (int i = 0; i < 2000 && run.Job->ReceivedSize < 30000; ++i) SleepMs(5);
-  run.Job->RequestStop();
-  ASSERT_TRUE(run.Job->WaitUntilIdle(20000));
-  run.WaitForThreads();
+  ASSERT_TRUE(run.StopAndWait(20000));
   EXPECT_FALSE(run.Job->StopRequest);  // cleared as the run ended
   auto log = run.UntimedLog();
   ASSERT_FALSE(log.empty());
@@ -130,7 +120,7 @@ TEST_F(DownloadRun, StoppedRunSavesItsTableAndTheNextRunResumes) {
 }
 
 TEST_F(DownloadRun, ResumedTableWithSegmentTwoCompleteStartsOnlyOneAndThree) {
-  const std::string body = Pattern(1000);
+  const std::string body = PatternBytes(1000);
   server.AddFile("/r.bin", body);
   // Segment 2 complete, segment 1 half done, segment 3 untouched; the partial
   // file holds exactly what the table claims.
@@ -201,17 +191,13 @@ TEST_F(DownloadRun, UnknownSizeRunsUntilStoppedAndIsProbedAgainNextTime) {
   run.Job->StartDownload();
   SleepMs(400);
   EXPECT_EQ(run.Job->Running, 1);  // nothing to fetch, nothing to complete
-  run.Job->RequestStop();
-  ASSERT_TRUE(run.Job->WaitUntilIdle(5000));
-  run.WaitForThreads();
+  ASSERT_TRUE(run.StopAndWait(5000));
   EXPECT_EQ(run.UntimedLog().front(), LogText("重新取得资源原始大小：-1 字节。"));
   EXPECT_EQ(ReadFileBytes(dir / "nolength.bin.rpc").size(), 0u);
   // The saved table of an unknown size cannot be resumed: the next run asks again.
   run.Job->StartDownload();
   SleepMs(300);
-  run.Job->RequestStop();
-  ASSERT_TRUE(run.Job->WaitUntilIdle(5000));
-  run.WaitForThreads();
+  ASSERT_TRUE(run.StopAndWait(5000));
   const auto log = run.UntimedLog();
   ASSERT_GE(log.size(), 2u);
   EXPECT_EQ(log[0].rfind(LogText("续传记录文件已损坏，重新开始接收."), 0), 0u) << log[0];
@@ -242,7 +228,7 @@ TEST_F(DownloadRun, PartialFileMissingBesideItsResumeFile) {
 }
 
 TEST_F(DownloadRun, DamagedResumeFileStartsAfreshAndSaysSo) {
-  server.AddFile("/d.bin", Pattern(500));
+  server.AddFile("/d.bin", PatternBytes(500));
   WriteFileBytes(dir / "d.bin.rpc.cfg", "garbage");
   WriteFileBytes(dir / "d.bin.rpc", "stale");
   TEngineRun run(server.Url("/d.bin"), dir.Path());
@@ -250,7 +236,7 @@ TEST_F(DownloadRun, DamagedResumeFileStartsAfreshAndSaysSo) {
   const auto log = run.UntimedLog();
   EXPECT_EQ(log[0].rfind(LogText("续传记录文件已损坏，重新开始接收."), 0), 0u);
   EXPECT_EQ(log[1], LogText("重新取得资源原始大小：500 字节。"));
-  EXPECT_EQ(ReadFileBytes(dir / "d.bin"), Pattern(500));
+  EXPECT_EQ(ReadFileBytes(dir / "d.bin"), PatternBytes(500));
 }
 
 TEST_F(DownloadRun, UrlWithoutAFileNameEndsAtOnce) {
@@ -264,7 +250,7 @@ TEST_F(DownloadRun, UrlWithoutAFileNameEndsAtOnce) {
 
 TEST_F(DownloadRun, StalledSegmentEndsAfterTheReadTimeOut) {
   EngineSettings().ReadTimeoutMs = 300;
-  server.AddFile("/s.bin", Pattern(100));
+  server.AddFile("/s.bin", PatternBytes(100));
   // HEAD from the files, then a GET whose answer never comes.
   server.AddScript(TConnectionScript().ReadRequest().Send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n"));
   server.AddScript(TConnectionScript().ReadRequest().Hang());
@@ -276,14 +262,12 @@ TEST_F(DownloadRun, StalledSegmentEndsAfterTheReadTimeOut) {
   EXPECT_EQ(run.Job->Running, 1);         // the run does not notice
   const auto log = run.UntimedLog();
   EXPECT_EQ(CountLines(log, LogText("线程1完成退出.")), 0u);
-  run.Job->RequestStop();
-  ASSERT_TRUE(run.Job->WaitUntilIdle(5000));
-  run.WaitForThreads();
+  ASSERT_TRUE(run.StopAndWait(5000));
   EXPECT_EQ(run.Job->ReceivedSize, 0);
 }
 
 TEST_F(DownloadRun, ServerThatIgnoresRangeWritesNothing) {
-  const std::string body = Pattern(5000);
+  const std::string body = PatternBytes(5000);
   server.AddFile("/whole.bin", body);
   test::TFileServingOptions ignore;
   ignore.IgnoreRange = true;
@@ -291,9 +275,7 @@ TEST_F(DownloadRun, ServerThatIgnoresRangeWritesNothing) {
   TEngineRun run(server.Url("/whole.bin"), dir.Path());
   run.Job->StartDownload();
   for (int i = 0; i < 1000 && run.Job->Log.Count() < 8; ++i) SleepMs(5);
-  run.Job->RequestStop();
-  ASSERT_TRUE(run.Job->WaitUntilIdle(5000));
-  run.WaitForThreads();
+  ASSERT_TRUE(run.StopAndWait(5000));
   // Segments 2 and 3 would have written the resource's first bytes at their offsets.
   EXPECT_EQ(ReadFileBytes(dir / "whole.bin.rpc"), std::string(5000, '\0'));
   const auto log = run.UntimedLog();
@@ -308,7 +290,7 @@ TEST_F(DownloadRun, ServerThatIgnoresRangeWritesNothing) {
 }
 
 TEST_F(DownloadRun, StopRequestedWhileIdleStopsTheNextRunOnce) {
-  server.AddFile("/i.bin", Pattern(100));
+  server.AddFile("/i.bin", PatternBytes(100));
   TEngineRun run(server.Url("/i.bin"), dir.Path());
   run.Job->RequestStop();
   ASSERT_TRUE(run.RunToEnd());
@@ -316,7 +298,7 @@ TEST_F(DownloadRun, StopRequestedWhileIdleStopsTheNextRunOnce) {
   EXPECT_FALSE(run.Job->StopRequest);
   ASSERT_TRUE(run.RunToEnd());
   EXPECT_EQ(run.UntimedLog().back(), LogText("资源接收完成."));
-  EXPECT_EQ(ReadFileBytes(dir / "i.bin"), Pattern(100));
+  EXPECT_EQ(ReadFileBytes(dir / "i.bin"), PatternBytes(100));
 }
 
 TEST_F(DownloadRun, ArchiveIsUnpackedIntoTheFolderAndDeleted) {
@@ -348,12 +330,9 @@ TEST_F(DownloadRun, ArchiveThatIsNoZipStaysWithTheJobListed) {
 }
 
 TEST_F(DownloadRun, WindowClosingWhileJobsRunLeavesNoThreadOnFreedObjects) {
-  const std::string body = Pattern(200000);
+  const std::string body = PatternBytes(200000);
   server.AddFile("/a.bin", body);
-  test::TFileServingOptions slow;
-  slow.BlockSize = 8192;
-  slow.BlockDelayMs = 5;
-  server.SetFileOptions(slow);
+  server.SetFileOptions(test::Throttled(8192, 5));
   std::weak_ptr<TDownloadJob> first, second;
   {
     TEngineRun a(server.Url("/a.bin"), dir / "a");

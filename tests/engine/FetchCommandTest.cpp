@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include "platform/Thread.h"
+#include "support/EngineRun.h"
 #include "support/Subprocess.h"
 #include "support/TempDir.h"
 #include "support/TestServer.h"
@@ -11,6 +12,7 @@
 namespace bailan {
 namespace {
 
+using test::PatternBytes;
 using test::ReadFileBytes;
 using test::RunCli;
 using test::TConnectionScript;
@@ -19,21 +21,15 @@ using test::TTempDir;
 using test::TTestServer;
 using test::WriteFileBytes;
 
-std::string Pattern(std::size_t size) {
-  std::string bytes(size, '\0');
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 13 + i / 509) & 0xFF);
-  return bytes;
-}
-
 TEST(FetchCommand, ReceivesAndUnpacksAnArchive) {
   TTempDir source, target;
-  WriteFileBytes(source / "BL.exe", Pattern(70000));
+  WriteFileBytes(source / "BL.exe", PatternBytes(70000));
   ASSERT_EQ(std::system(("cd '" + source.Path() + "' && zip -q -9 app.zip BL.exe").c_str()), 0);
   TTestServer server;
   server.AddFile("/install/app.zip", ReadFileBytes(source / "app.zip"));
   std::string out, err;
   ASSERT_EQ(RunCli({"fetch", server.Url("/install/app.zip"), target / "产品"}, &out, &err), 0) << err;
-  EXPECT_EQ(ReadFileBytes(target / "产品/BL.exe"), Pattern(70000));
+  EXPECT_EQ(ReadFileBytes(target / "产品/BL.exe"), PatternBytes(70000));
   EXPECT_NE(out.find("重新取得资源原始大小："), std::string::npos) << out;  // log lines as UTF-8
   EXPECT_NE(out.find("资源接收完成."), std::string::npos) << out;
   EXPECT_NE(err.find("progress "), std::string::npos) << err;  // not a terminal: plain lines
@@ -42,25 +38,22 @@ TEST(FetchCommand, ReceivesAndUnpacksAnArchive) {
 TEST(FetchCommand, NoExtractKeepsTheFileAndSegmentsAreHonoured) {
   TTempDir target;
   TTestServer server;
-  server.AddFile("/f.bin", Pattern(10000));
+  server.AddFile("/f.bin", PatternBytes(10000));
   std::string out, err;
   ASSERT_EQ(
       RunCli({"fetch", "--segments", "5", "--no-extract", server.Url("/f.bin"), target.Path()}, &out, &err),
       0)
       << err;
-  EXPECT_EQ(ReadFileBytes(target / "f.bin"), Pattern(10000));
+  EXPECT_EQ(ReadFileBytes(target / "f.bin"), PatternBytes(10000));
   EXPECT_NE(out.find("线程5完成退出."), std::string::npos) << out;
 }
 
 TEST(FetchCommand, InterruptSavesTheResumeStateAndTheNextRunFinishes) {
   TTempDir target;
   TTestServer server;
-  const std::string body = Pattern(400000);
+  const std::string body = PatternBytes(400000);
   server.AddFile("/slow.bin", body);
-  test::TFileServingOptions slow;
-  slow.BlockSize = 4096;
-  slow.BlockDelayMs = 60;  // about two seconds in all: time enough to interrupt
-  server.SetFileOptions(slow);
+  server.SetFileOptions(test::Throttled(4096, 60));
   TSubprocess first({BAILAN_CLI_PATH, "fetch", "--no-extract", server.Url("/slow.bin"), target.Path()});
   ASSERT_TRUE(server.WaitForRequests(4, 10000));  // HEAD and three ranges
   SleepMs(300);

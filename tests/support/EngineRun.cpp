@@ -28,6 +28,13 @@ bool TEngineRun::RunToEnd(std::uint32_t timeoutMs) {
   return ended;
 }
 
+bool TEngineRun::StopAndWait(std::uint32_t timeoutMs) {
+  Job->RequestStop();
+  bool ended = Job->WaitUntilIdle(timeoutMs);
+  if (ended) WaitForThreads();
+  return ended;
+}
+
 void TEngineRun::WaitForThreads(std::uint32_t timeoutMs) {
   const std::uint32_t started = GetTickCount32();
   // The list holds one reference while the job is listed, this object one.
@@ -40,6 +47,19 @@ std::vector<std::string> TEngineRun::UntimedLog() const {
   std::vector<std::string> out;
   for (const std::string& line : Job->Log.Lines()) out.push_back(std::regex_replace(line, stamp, ""));
   return out;
+}
+
+std::string PatternBytes(std::size_t size) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+  return bytes;
+}
+
+TFileServingOptions Throttled(std::size_t blockSize, int delayMs) {
+  TFileServingOptions options;
+  options.BlockSize = blockSize;
+  options.BlockDelayMs = delayMs;
+  return options;
 }
 
 std::string LogText(const char* utf8) {

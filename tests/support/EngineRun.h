@@ -6,6 +6,7 @@
 
 #include "engine/DownloadJob.h"
 #include "receive/ReceiveLists.h"
+#include "support/TestServer.h"
 
 namespace bailan::test {
 
@@ -22,6 +23,8 @@ struct TEngineRun {
   // Starts a run and waits until it has ended; false when it did not end within
   // `timeoutMs`.
   bool RunToEnd(std::uint32_t timeoutMs = 20000);
+  // Asks the running run to stop and waits until it has ended; false on time-out.
+  bool StopAndWait(std::uint32_t timeoutMs = 20000);
   // Waits until the run's thread has let go of the job (after Running fell to 0).
   void WaitForThreads(std::uint32_t timeoutMs = 5000);
 
@@ -29,6 +32,13 @@ struct TEngineRun {
   // a line without a well-formed stamp is kept whole.
   std::vector<std::string> UntimedLog() const;
 };
+
+// `size` bytes of a fixed, non-repeating-looking pattern for transfer checks.
+std::string PatternBytes(std::size_t size);
+
+// File serving in blocks of `blockSize` bytes with a pause after each: a slow
+// server, so that a run can be stopped in its middle.
+TFileServingOptions Throttled(std::size_t blockSize, int delayMs);
 
 // The engine's log texts as UTF-8 source, converted to the system's text.
 std::string LogText(const char* utf8);
