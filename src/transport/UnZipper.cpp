@@ -2,37 +2,41 @@
 
 #include <algorithm>
 #include <cctype>
+#include <exception>
+#include <functional>
 #include <limits>
+#include <thread>
 
 #include "platform/FileSystem.h"
 #include "platform/Path.h"
-#include "transport/Exploder.h"
-#include "transport/Unreducer.h"
-#include "transport/Unshrinker.h"
-#include "transport/ZipBitReader.h"
-#include "transport/ZipDestination.h"
-#include "transport/ZipDosTime.h"
-#include "transport/ZipEntryInput.h"
-#include "transport/ZipEntryOutput.h"
 #include "transport/ZipExceptions.h"
-#include "transport/ZipExtractBuffers.h"
-#include "transport/ZipFileReader.h"
-#include "transport/ZipRecords.h"
-#include "transport/ZipWindow.h"
 
 namespace bailan {
 namespace {
 
-using namespace zip;
-
 constexpr const char* kUnknownMethodText = "Unknown Compression Method";
 constexpr const char* kUnknownMethodCaption = "Zip Error";
-// The MS-DOS attribute bits an entry's external attributes carry over.
-constexpr std::uint32_t kDosAttributeMask = faReadOnly | faHidden | faSysFile | faArchive;
 
 bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                     [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
+}
+
+// Archives with fewer entries are extracted by the calling thread alone: the
+// workers pay off only where file creation can overlap decoding.
+constexpr std::size_t kMinEntriesForWorkers = 16;
+// Decoding and the file system's work overlap fully with two; more threads
+// would only compete for the disk.
+constexpr unsigned kMaxWorkers = 2;
+
+// Entries whose destinations are the same name (ignoring ASCII case, as the
+// Windows file system does) get the same key, so that one worker writes them
+// in order.
+std::size_t DestinationKey(const TZipDestination& destination) {
+  std::string name = destination.FullName.empty() ? destination.Folder : destination.FullName;
+  std::transform(name.begin(), name.end(), name.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return std::hash<std::string>()(name);
 }
 
 // Sets the busy flag for one operation.
@@ -48,11 +52,6 @@ class TBusyScope {
 };
 
 }  // namespace
-
-bool IsSupportedZipMethod(std::uint16_t method) {
-  return method == kStored || method == kShrunk || (method >= kReduced1 && method <= kReduced4) ||
-         method == kImploded || method == kDeflated;
-}
 
 TUnZipper::TUnZipper() : Notifier(DefaultUnzipNotifier()) {}
 
@@ -137,149 +136,94 @@ int TUnZipper::ExtractMarked() {
   std::vector<const TZipEntry*> marked = MarkedEntries();
   if (marked.empty()) return 0;
   if (!destDir_.empty() && !DirectoryExists(destDir_)) ForceDirectories(destDir_);
-  TZipExtractBuffers buffers;
+  unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  unsigned workers = marked.size() >= kMinEntriesForWorkers ? std::min(kMaxWorkers, cores) : 1;
+  return workers > 1 ? ExtractByWorkers(marked, workers) : ExtractInOrder(marked);
+}
+
+TZipEntrySettings TUnZipper::EntrySettings() const {
+  TZipEntrySettings settings;
+  settings.RetainAttributes = RetainAttributes;
+  settings.OverwriteMode = OverwriteMode;
+  settings.ReplaceReadOnly = ReplaceReadOnly;
+  return settings;
+}
+
+void TUnZipper::NotifyUnknownMethod() {
+  std::lock_guard<std::mutex> guard(notifyLock_);
+  if (Notifier) Notifier->Notify(kUnknownMethodText, kUnknownMethodCaption);
+}
+
+int TUnZipper::ExtractInOrder(const std::vector<const TZipEntry*>& entries) {
+  TZipEntryExtractor extractor(EntrySettings(), archive_, [this] { NotifyUnknownMethod(); });
   int handled = 0;
-  for (const TZipEntry* entry : marked) {
-    if (ExtractEntry(*entry, buffers)) ++handled;
+  for (const TZipEntry* entry : entries) {
+    TZipDestination destination;
+    if (ResolveZipDestination(destDir_, RecreateDirs, *entry, destination) &&
+        extractor.Extract(*entry, destination)) {
+      ++handled;
+    }
   }
   return handled;
 }
 
-bool TUnZipper::ExtractEntry(const TZipEntry& entry, TZipExtractBuffers& buffers) {
-  TZipDestination destination;
-  if (!ResolveZipDestination(destDir_, RecreateDirs, entry, destination)) return false;
-  if (!DirectoryExists(destination.Folder)) ForceDirectories(destination.Folder);
-  if (entry.IsDirectory()) return DirectoryExists(destination.Folder);
-  if (entry.IsEncrypted()) return false;  // no password is ever set
-  if (!IsSupportedZipMethod(entry.Method)) {
-    if (Notifier) Notifier->Notify(kUnknownMethodText, kUnknownMethodCaption);
-    return false;
+// Each worker takes the entries whose destination hashes to it, in directory
+// order. After a failure the workers still extract the entries before the
+// failed one and start none after it; the failure of the earliest entry is
+// raised.
+int TUnZipper::ExtractByWorkers(const std::vector<const TZipEntry*>& entries, unsigned workers) {
+  struct TTask {
+    const TZipEntry* Entry;
+    TZipDestination Destination;
+    unsigned Worker;
+  };
+  std::vector<TTask> tasks;
+  for (const TZipEntry* entry : entries) {
+    TTask task{entry, {}, 0};
+    if (!ResolveZipDestination(destDir_, RecreateDirs, *entry, task.Destination)) continue;
+    task.Worker = static_cast<unsigned>(DestinationKey(task.Destination) % workers);
+    tasks.push_back(std::move(task));
   }
-  bool found = false;
-  std::uint64_t dataOffset = LocateEntryData(entry, found);
-  if (!found) return false;
-  if (!MakeRoomForFile(entry, destination.FullName)) return false;
-  if (!WriteEntryFile(entry, dataOffset, destination.FullName, buffers)) return false;
-  ApplyTimeAndAttributes(entry, destination.FullName);
-  return true;
-}
-
-// Reads the local header and returns where the entry's data starts; `found`
-// is false when no local header is at the entry's offset (nor, for a displaced
-// directory, at the offset shifted by as much).
-std::uint64_t TUnZipper::LocateEntryData(const TZipEntry& entry, bool& found) {
-  found = false;
-  std::uint64_t offsets[2] = {entry.LocalHeaderOffset,
-                              entry.LocalHeaderOffset + static_cast<std::uint64_t>(entry.OffsetShift)};
-  for (std::uint64_t offset : offsets) {
-    unsigned char header[kLocalHeaderSize];
-    if (!ReadZipBytesAt(archive_, offset, header, sizeof header)) throw EFatalUnzipError(kPrematureEndText);
-    if (GetU32(header) == kLocalHeaderSignature) {
-      found = true;
-      return offset + kLocalHeaderSize + GetU16(header + local::kNameLength) +
-             GetU16(header + local::kExtraLength);
+  struct TWorkerResult {
+    int Handled = 0;
+    std::size_t FailedTask = std::numeric_limits<std::size_t>::max();
+    std::exception_ptr Failure;
+  };
+  std::vector<TWorkerResult> results(workers);
+  // Index of the earliest failed task: entries before it are still extracted,
+  // as extracting in order would have; later ones are not started.
+  std::atomic<std::size_t> failedAt{std::numeric_limits<std::size_t>::max()};
+  auto work = [&](unsigned worker) {
+    TWorkerResult& result = results[worker];
+    std::size_t current = 0;
+    try {
+      TFile archive = TFile::Open(zipName_, TAccess::Read, TShareMode::ReadWrite);
+      TZipEntryExtractor extractor(EntrySettings(), archive, [this] { NotifyUnknownMethod(); });
+      for (current = 0; current < tasks.size() && current < failedAt.load(); ++current) {
+        const TTask& task = tasks[current];
+        if (task.Worker == worker && extractor.Extract(*task.Entry, task.Destination)) ++result.Handled;
+      }
+    } catch (...) {
+      result.Failure = std::current_exception();
+      result.FailedTask = current;
+      std::size_t earliest = failedAt.load();
+      while (current < earliest && !failedAt.compare_exchange_weak(earliest, current)) {
+      }
     }
-    if (entry.OffsetShift == 0) break;
+  };
+  {
+    std::vector<std::jthread> threads;
+    for (unsigned worker = 1; worker < workers; ++worker) threads.emplace_back(work, worker);
+    work(0);
+  }  // joined here
+  int handled = 0;
+  const TWorkerResult* first = nullptr;
+  for (const TWorkerResult& result : results) {
+    handled += result.Handled;
+    if (result.Failure && (!first || result.FailedTask < first->FailedTask)) first = &result;
   }
-  return 0;
-}
-
-// Decides about an existing file of the name; true when the entry may be written.
-bool TUnZipper::MakeRoomForFile(const TZipEntry& entry, const std::string& fullName) {
-  std::int32_t attributes = FileGetAttr(fullName);
-  if (attributes < 0) return true;  // nothing there
-  if (attributes & faDirectory) return false;
-  switch (OverwriteMode) {
-    case TUZOverwriteMode::Always:
-      break;
-    case TUZOverwriteMode::Prompt:
-    case TUZOverwriteMode::Never:
-      return false;
-    case TUZOverwriteMode::ifNewer:
-    case TUZOverwriteMode::ifOlder: {
-      TDateTime existing;
-      if (!GetFileDate(fullName, existing)) return false;
-      double entryDate = DosDateTimeToDateTime(entry.DosDate, entry.DosTime).Value;
-      bool newer = entryDate > existing.Value;
-      if (newer != (OverwriteMode == TUZOverwriteMode::ifNewer)) return false;
-      break;
-    }
-  }
-  if (attributes & faReadOnly) {
-    if (!ReplaceReadOnly) return false;
-    FileSetAttr(fullName, static_cast<std::uint32_t>(attributes) & ~faReadOnly);
-  }
-  return true;
-}
-
-// Creates the file at the entry's size, decodes into it and keeps it only when
-// the size and CRC-32 come out as the entry says. A failure that ends the
-// extraction removes the half-written file before it is raised.
-bool TUnZipper::WriteEntryFile(const TZipEntry& entry, std::uint64_t dataOffset, const std::string& fullName,
-                               TZipExtractBuffers& buffers) {
-  TFile file;
-  try {
-    file = TFile::Create(fullName, TShareMode::Exclusive);
-  } catch (const EStreamError&) {
-    return false;  // a locked file, an invalid name: skipped
-  }
-  bool complete = false;
-  try {
-    if (entry.UncompressedSize > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
-      throw EInOutError("size out of range");
-    }
-    file.SetSize(static_cast<std::int64_t>(entry.UncompressedSize));
-    TZipEntryInput input(archive_, dataOffset, entry.CompressedSize, buffers.Read.get(),
-                         TZipExtractBuffers::kReadBlockSize);
-    TZipEntryOutput output(file, entry.UncompressedSize, buffers.Write.get(),
-                           TZipExtractBuffers::kWriteBufferSize);
-    DecodeEntryData(entry, input, output, buffers);
-    output.Flush();
-    complete =
-        !output.Overflowed() && output.Count() == entry.UncompressedSize && output.Crc32() == entry.Crc32;
-  } catch (const EInOutError&) {
-    complete = false;  // the file could not be sized or written: skipped
-  } catch (...) {
-    file.Close();
-    DeleteFile(fullName);
-    throw;
-  }
-  file.Close();
-  if (!complete) DeleteFile(fullName);
-  return complete;
-}
-
-void TUnZipper::DecodeEntryData(const TZipEntry& entry, TZipEntryInput& input, TZipEntryOutput& output,
-                                TZipExtractBuffers& buffers) {
-  if (entry.Method == kDeflated) {
-    buffers.Inflater.Decode(input, output);
-    return;
-  }
-  if (entry.Method == kStored) {
-    const unsigned char* data;
-    std::size_t length;
-    while (!output.Overflowed() && input.Next(data, length)) output.Write(data, length);
-    return;
-  }
-  TZipBitReader bits(input);
-  TZipWindow window(output);
-  if (entry.Method == kShrunk) {
-    TUnshrinker(bits, window).Decode(entry.UncompressedSize);
-  } else if (entry.Method == kImploded) {
-    TExploder(bits, window, entry.Flags).Decode(entry.UncompressedSize);
-  } else {
-    TUnreducer(bits, window, entry.Method - kReduced1 + 1).Decode(entry.UncompressedSize);
-  }
-  window.Flush();
-}
-
-void TUnZipper::ApplyTimeAndAttributes(const TZipEntry& entry, const std::string& fullName) {
-  SetFileDate(fullName, DosDateTimeToDateTime(entry.DosDate, entry.DosTime));
-  // Only read-only means something to this platform's files, and a new file is
-  // writable: the other bits need no call.
-  if (RetainAttributes && (entry.ExternalAttributes & kDosAttributeMask & faReadOnly)) {
-    FileSetAttr(fullName, entry.ExternalAttributes & kDosAttributeMask);
-  }
+  if (first) std::rethrow_exception(first->Failure);
+  return handled;
 }
 
 }  // namespace bailan

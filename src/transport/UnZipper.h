@@ -3,29 +3,19 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/DateTime.h"
 #include "platform/File.h"
 #include "transport/UnzipNotifier.h"
+#include "transport/ZipDestination.h"
 #include "transport/ZipDirectory.h"
 #include "transport/ZipEntry.h"
+#include "transport/ZipEntryExtractor.h"
 
 namespace bailan {
-
-class TZipEntryInput;
-class TZipEntryOutput;
-class TZipExtractBuffers;
-
-// What happens to an existing file of an entry's name.
-enum class TUZOverwriteMode {
-  Prompt,   // nobody to ask here: the existing file is kept
-  Always,   // replaced
-  Never,    // kept
-  ifNewer,  // replaced when the entry is newer than the file
-  ifOlder,  // replaced when the entry is older than the file
-};
 
 enum class TUZSortMode {
   ByNone,  // directory order
@@ -40,6 +30,9 @@ enum class TOEMConvert { oemNever, oemAlways, oemFlagged };
 // 4), imploded and deflated entries, each checked by its CRC-32. Nothing is
 // ever written outside DestDir, and no symbolic link is ever made: an entry an
 // archiver marked as a link becomes a plain file holding its data.
+// A large archive is extracted by two workers, each with its own handle on the
+// archive; entries that land on the same name always go to the same worker, so
+// their directory order holds.
 class TUnZipper {
  public:
   // A fresh object with the default settings; it owns its open archive (if
@@ -89,14 +82,10 @@ class TUnZipper {
   bool DirectoryIsCurrent() const;
   void Reset();
   std::vector<const TZipEntry*> MarkedEntries() const;
-  bool ExtractEntry(const TZipEntry& entry, TZipExtractBuffers& buffers);
-  bool MakeRoomForFile(const TZipEntry& entry, const std::string& fullName);
-  std::uint64_t LocateEntryData(const TZipEntry& entry, bool& found);
-  bool WriteEntryFile(const TZipEntry& entry, std::uint64_t dataOffset, const std::string& fullName,
-                      TZipExtractBuffers& buffers);
-  void DecodeEntryData(const TZipEntry& entry, TZipEntryInput& input, TZipEntryOutput& output,
-                       TZipExtractBuffers& buffers);
-  void ApplyTimeAndAttributes(const TZipEntry& entry, const std::string& fullName);
+  TZipEntrySettings EntrySettings() const;
+  void NotifyUnknownMethod();
+  int ExtractInOrder(const std::vector<const TZipEntry*>& entries);
+  int ExtractByWorkers(const std::vector<const TZipEntry*>& entries, unsigned workers);
 
   std::string zipName_;
   std::string destDir_;
@@ -105,9 +94,7 @@ class TUnZipper {
   TDateTime archiveDate_;
   std::vector<TZipEntry> entries_;
   TFile archive_;
+  std::mutex notifyLock_;  // one notice at a time from the workers
 };
-
-// Whether a method number is one this extractor decodes.
-bool IsSupportedZipMethod(std::uint16_t method);
 
 }  // namespace bailan
