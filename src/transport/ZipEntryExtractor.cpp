@@ -1,6 +1,7 @@
 #include "transport/ZipEntryExtractor.h"
 
 #include <limits>
+#include <mutex>
 
 #include "platform/FileSystem.h"
 #include "transport/Exploder.h"
@@ -161,7 +162,13 @@ void TZipEntryExtractor::DecodeEntryData(const TZipEntry& entry, TZipEntryInput&
 }
 
 void TZipEntryExtractor::ApplyTimeAndAttributes(const TZipEntry& entry, const std::string& fullName) {
-  SetFileDate(fullName, DosDateTimeToDateTime(entry.DosDate, entry.DosTime));
+  {
+    // The local-time conversion inside (mktime) re-reads the time zone into
+    // shared state; the workers take turns with it.
+    static std::mutex timeZoneLock;
+    std::lock_guard<std::mutex> guard(timeZoneLock);
+    SetFileDate(fullName, DosDateTimeToDateTime(entry.DosDate, entry.DosTime));
+  }
   // Only read-only means something to this platform's files, and a new file is
   // writable: the other bits need no call.
   if (settings_.RetainAttributes && (entry.ExternalAttributes & kDosAttributeMask & faReadOnly)) {
