@@ -163,7 +163,9 @@ bool TTcpConnection::ReceiveIntoBuffer(bool dontWait, bool raise) {
       tail_ -= head_;
       head_ = 0;
     }
-    if (buffer_.size() - tail_ < kRecvBufferSize) buffer_.resize(tail_ + kRecvBufferSize);
+    if (buffer_.size() - tail_ < kRecvBufferSize) {
+      buffer_.resize(std::max(tail_ + kRecvBufferSize, kInputBufferReserve));
+    }
   }
   int error = 0;
   std::ptrdiff_t received = socket_.Receive(buffer_.data() + tail_, kRecvBufferSize, dontWait, error);

@@ -25,8 +25,11 @@ class TTcpConnection {
  public:
   static constexpr std::size_t kRecvBufferSize = 32768;  // largest single receive
   static constexpr std::size_t kSendBufferSize = 32768;  // block size for sending streams
-  static constexpr std::size_t kMaxLineLength = 16384;   // longer lines fail the read
-  static constexpr std::uint32_t kConnectStepMs = 125;   // how often a connect wait looks up
+  // Room kept in the input buffer: several receives fit before the unread rest
+  // has to be moved to the front.
+  static constexpr std::size_t kInputBufferReserve = 4 * kRecvBufferSize;
+  static constexpr std::size_t kMaxLineLength = 16384;  // longer lines fail the read
+  static constexpr std::uint32_t kConnectStepMs = 125;  // how often a connect wait looks up
   static constexpr int kMainThreadConnectLimitMs =
       120000;                                    // connect limit on the main thread when none is set
   static constexpr int kPollForCloseWaitMs = 1;  // wait of the idle-close check
