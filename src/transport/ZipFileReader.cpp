@@ -43,14 +43,6 @@ bool TZipFileReader::Read(void* buffer, std::size_t count) {
   return true;
 }
 
-bool TZipFileReader::PeekByte(unsigned char& value) {
-  if (position_ < bufferStart_ || position_ >= bufferStart_ + bufferLength_) {
-    if (!Fill()) return false;
-  }
-  value = buffer_[position_ - bufferStart_];
-  return true;
-}
-
 bool ReadZipBytesAt(TFile& file, std::uint64_t offset, void* buffer, std::size_t count) {
   if (offset > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) return false;
   file.Seek(static_cast<std::int64_t>(offset));

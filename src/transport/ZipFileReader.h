@@ -27,8 +27,6 @@ class TZipFileReader {
   // Advances by `count` bytes without reading them; a count past every possible
   // offset leaves the position at the largest one (nothing can be read there).
   void Skip(std::uint64_t count);
-  // Reads the byte at the position without advancing; false at the end.
-  bool PeekByte(unsigned char& value);
 
  private:
   bool Fill();

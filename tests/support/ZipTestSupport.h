@@ -25,6 +25,17 @@ int ExtractLikeTheInstaller(TUnZipper& unzipper, const std::string& archive, con
 int ExtractLikeTheInstaller(const std::string& archive, const std::string& folder,
                             std::shared_ptr<TRecordingUnzipNotifier> notifier = nullptr);
 
+// "ClassName: message" of the `Error` that extracting raises, or "no failure".
+template <typename Error>
+std::string ExtractFailure(const std::string& archive, const std::string& folder) {
+  try {
+    ExtractLikeTheInstaller(archive, folder);
+  } catch (const Error& error) {
+    return std::string(error.ClassName()) + ": " + error.Message();
+  }
+  return "no failure";
+}
+
 // True when `tool` is on PATH.
 bool HaveTool(const std::string& tool);
 // Runs a shell command; its exit status.

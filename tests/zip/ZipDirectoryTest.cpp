@@ -17,16 +17,6 @@ namespace bailan::test {
 namespace {
 
 template <typename Error>
-std::string ExtractFailure(const std::string& archive, const std::string& folder) {
-  try {
-    ExtractLikeTheInstaller(archive, folder);
-  } catch (const Error& error) {
-    return std::string(error.ClassName()) + ": " + error.Message();
-  }
-  return "no failure";
-}
-
-template <typename Error>
 std::string ReadDirectoryFailure(TUnZipper& unzipper) {
   try {
     unzipper.ReadDirectory();
