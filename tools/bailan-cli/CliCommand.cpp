@@ -40,7 +40,20 @@ int UsageError(const TCliCommand* only) {
 }
 
 int ReportFailure(const char* className, const std::string& message) {
-  std::fprintf(stderr, "%s: %s\n", className, Cp936ToUtf8(message).c_str());
+  // One line per failure: a message's own line breaks (a socket error's number
+  // and text stand on two lines) become single spaces.
+  std::string text;
+  bool inBreak = false;
+  for (char c : Cp936ToUtf8(message)) {
+    const bool lineBreak = c == '\r' || c == '\n';
+    if (!lineBreak) {
+      text += c;
+    } else if (!inBreak) {
+      text += ' ';
+    }
+    inBreak = lineBreak;
+  }
+  std::fprintf(stderr, "%s: %s\n", className, text.c_str());
   return kExitFailure;
 }
 
