@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 #include "platform/Cp936.h"
 #include "platform/FileSystem.h"
@@ -73,11 +72,8 @@ bool ForceDirectories(const std::string& path) {
 bool GetFileDate(const std::string& path, TDateTime& value) {
   struct stat st {};
   if (!StatPath(path, st)) return false;
-  struct tm tm {};
-  time_t seconds = st.st_mtim.tv_sec;
-  localtime_r(&seconds, &tm);
-  value =
-      TDateTime::FromParts(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+  const TLocalTime local = EpochToLocalTime(st.st_mtim.tv_sec);
+  value = TDateTime::FromParts(local.Year, local.Month, local.Day, local.Hour, local.Minute, local.Second);
   return true;
 }
 

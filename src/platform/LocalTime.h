@@ -9,6 +9,9 @@ struct TLocalTime {
 
 TLocalTime LocalTimeNow();
 
+// The local calendar time of a moment given as seconds since the Unix epoch.
+TLocalTime EpochToLocalTime(long long seconds);
+
 // Seconds since the Unix epoch of a local calendar time (the host's time zone
 // decides daylight saving).
 long long LocalTimeToEpoch(const TLocalTime& local);

@@ -1,16 +1,30 @@
 #include <sys/time.h>
 
 #include <ctime>
+#include <mutex>
 
 #include "platform/LocalTime.h"
 
 namespace bailan {
+namespace {
+
+// The C library's local-time conversions re-read the time zone into shared
+// state; threads (the run threads, the extractor) take turns with them.
+std::mutex& TimeZoneLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+}  // namespace
 
 TLocalTime LocalTimeNow() {
   timespec now{};
   clock_gettime(CLOCK_REALTIME, &now);
   std::tm tm{};
-  localtime_r(&now.tv_sec, &tm);
+  {
+    std::lock_guard guard(TimeZoneLock());
+    localtime_r(&now.tv_sec, &tm);
+  }
   return TLocalTime{tm.tm_year + 1900,
                     tm.tm_mon + 1,
                     tm.tm_mday,
@@ -29,6 +43,7 @@ long long LocalTimeToEpoch(const TLocalTime& local) {
   tm.tm_min = local.Minute;
   tm.tm_sec = local.Second;
   tm.tm_isdst = -1;
+  std::lock_guard guard(TimeZoneLock());
   return static_cast<long long>(mktime(&tm));
 }
 

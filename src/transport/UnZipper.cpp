@@ -2,10 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <exception>
-#include <functional>
-#include <limits>
-#include <thread>
 
 #include "platform/FileSystem.h"
 #include "platform/Path.h"
@@ -20,23 +16,6 @@ constexpr const char* kUnknownMethodCaption = "Zip Error";
 bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                     [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
-}
-
-// Archives with fewer entries are extracted by the calling thread alone: the
-// workers pay off only where file creation can overlap decoding.
-constexpr std::size_t kMinEntriesForWorkers = 16;
-// Decoding and the file system's work overlap fully with two; more threads
-// would only compete for the disk.
-constexpr unsigned kMaxWorkers = 2;
-
-// Entries whose destinations are the same name (ignoring ASCII case, as the
-// Windows file system does) get the same key, so that one worker writes them
-// in order.
-std::size_t DestinationKey(const TZipDestination& destination) {
-  std::string name = destination.FullName.empty() ? destination.Folder : destination.FullName;
-  std::transform(name.begin(), name.end(), name.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return std::hash<std::string>()(name);
 }
 
 // Sets the busy flag for one operation.
@@ -136,9 +115,7 @@ int TUnZipper::ExtractMarked() {
   std::vector<const TZipEntry*> marked = MarkedEntries();
   if (marked.empty()) return 0;
   if (!destDir_.empty() && !DirectoryExists(destDir_)) ForceDirectories(destDir_);
-  unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  unsigned workers = marked.size() >= kMinEntriesForWorkers ? std::min(kMaxWorkers, cores) : 1;
-  return workers > 1 ? ExtractByWorkers(marked, workers) : ExtractInOrder(marked);
+  return ExtractInOrder(marked);
 }
 
 TZipEntrySettings TUnZipper::EntrySettings() const {
@@ -150,7 +127,6 @@ TZipEntrySettings TUnZipper::EntrySettings() const {
 }
 
 void TUnZipper::NotifyUnknownMethod() {
-  std::lock_guard<std::mutex> guard(notifyLock_);
   if (Notifier) Notifier->Notify(kUnknownMethodText, kUnknownMethodCaption);
 }
 
@@ -164,65 +140,6 @@ int TUnZipper::ExtractInOrder(const std::vector<const TZipEntry*>& entries) {
       ++handled;
     }
   }
-  return handled;
-}
-
-// Each worker takes the entries whose destination hashes to it, in directory
-// order. After a failure the workers still extract the entries before the
-// failed one and start none after it; the failure of the earliest entry is
-// raised.
-int TUnZipper::ExtractByWorkers(const std::vector<const TZipEntry*>& entries, unsigned workers) {
-  struct TTask {
-    const TZipEntry* Entry;
-    TZipDestination Destination;
-    unsigned Worker;
-  };
-  std::vector<TTask> tasks;
-  for (const TZipEntry* entry : entries) {
-    TTask task{entry, {}, 0};
-    if (!ResolveZipDestination(destDir_, RecreateDirs, *entry, task.Destination)) continue;
-    task.Worker = static_cast<unsigned>(DestinationKey(task.Destination) % workers);
-    tasks.push_back(std::move(task));
-  }
-  struct TWorkerResult {
-    int Handled = 0;
-    std::size_t FailedTask = std::numeric_limits<std::size_t>::max();
-    std::exception_ptr Failure;
-  };
-  std::vector<TWorkerResult> results(workers);
-  // Index of the earliest failed task: entries before it are still extracted,
-  // as extracting in order would have; later ones are not started.
-  std::atomic<std::size_t> failedAt{std::numeric_limits<std::size_t>::max()};
-  auto work = [&](unsigned worker) {
-    TWorkerResult& result = results[worker];
-    std::size_t current = 0;
-    try {
-      TFile archive = TFile::Open(zipName_, TAccess::Read, TShareMode::ReadWrite);
-      TZipEntryExtractor extractor(EntrySettings(), archive, [this] { NotifyUnknownMethod(); });
-      for (current = 0; current < tasks.size() && current < failedAt.load(); ++current) {
-        const TTask& task = tasks[current];
-        if (task.Worker == worker && extractor.Extract(*task.Entry, task.Destination)) ++result.Handled;
-      }
-    } catch (...) {
-      result.Failure = std::current_exception();
-      result.FailedTask = current;
-      std::size_t earliest = failedAt.load();
-      while (current < earliest && !failedAt.compare_exchange_weak(earliest, current)) {
-      }
-    }
-  };
-  {
-    std::vector<std::jthread> threads;
-    for (unsigned worker = 1; worker < workers; ++worker) threads.emplace_back(work, worker);
-    work(0);
-  }  // joined here
-  int handled = 0;
-  const TWorkerResult* first = nullptr;
-  for (const TWorkerResult& result : results) {
-    handled += result.Handled;
-    if (result.Failure && (!first || result.FailedTask < first->FailedTask)) first = &result;
-  }
-  if (first) std::rethrow_exception(first->Failure);
   return handled;
 }
 

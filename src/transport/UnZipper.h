@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -85,7 +84,6 @@ class TUnZipper {
   TZipEntrySettings EntrySettings() const;
   void NotifyUnknownMethod();
   int ExtractInOrder(const std::vector<const TZipEntry*>& entries);
-  int ExtractByWorkers(const std::vector<const TZipEntry*>& entries, unsigned workers);
 
   std::string zipName_;
   std::string destDir_;
@@ -94,7 +92,6 @@ class TUnZipper {
   TDateTime archiveDate_;
   std::vector<TZipEntry> entries_;
   TFile archive_;
-  std::mutex notifyLock_;  // one notice at a time from the workers
 };
 
 }  // namespace bailan

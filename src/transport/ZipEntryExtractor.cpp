@@ -1,7 +1,6 @@
 #include "transport/ZipEntryExtractor.h"
 
 #include <limits>
-#include <mutex>
 
 #include "platform/FileSystem.h"
 #include "transport/Exploder.h"
@@ -162,13 +161,7 @@ void TZipEntryExtractor::DecodeEntryData(const TZipEntry& entry, TZipEntryInput&
 }
 
 void TZipEntryExtractor::ApplyTimeAndAttributes(const TZipEntry& entry, const std::string& fullName) {
-  {
-    // The local-time conversion inside (mktime) re-reads the time zone into
-    // shared state; the workers take turns with it.
-    static std::mutex timeZoneLock;
-    std::lock_guard<std::mutex> guard(timeZoneLock);
-    SetFileDate(fullName, DosDateTimeToDateTime(entry.DosDate, entry.DosTime));
-  }
+  SetFileDate(fullName, DosDateTimeToDateTime(entry.DosDate, entry.DosTime));
   // Only read-only means something to this platform's files, and a new file is
   // writable: the other bits need no call.
   if (settings_.RetainAttributes && (entry.ExternalAttributes & kDosAttributeMask & faReadOnly)) {
