@@ -17,21 +17,29 @@ std::mutex& TimeZoneLock() {
 
 }  // namespace
 
-TLocalTime LocalTimeNow() {
-  timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
+TLocalTime EpochToLocalTime(long long seconds) {
+  const time_t value = static_cast<time_t>(seconds);
   std::tm tm{};
   {
     std::lock_guard guard(TimeZoneLock());
-    localtime_r(&now.tv_sec, &tm);
+    localtime_r(&value, &tm);
   }
-  return TLocalTime{tm.tm_year + 1900,
-                    tm.tm_mon + 1,
-                    tm.tm_mday,
-                    tm.tm_hour,
-                    tm.tm_min,
-                    tm.tm_sec,
-                    static_cast<int>(now.tv_nsec / 1000000)};
+  TLocalTime local;
+  local.Year = tm.tm_year + 1900;
+  local.Month = tm.tm_mon + 1;
+  local.Day = tm.tm_mday;
+  local.Hour = tm.tm_hour;
+  local.Minute = tm.tm_min;
+  local.Second = tm.tm_sec;
+  return local;
+}
+
+TLocalTime LocalTimeNow() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  TLocalTime local = EpochToLocalTime(now.tv_sec);
+  local.Millisecond = static_cast<int>(now.tv_nsec / 1000000);
+  return local;
 }
 
 long long LocalTimeToEpoch(const TLocalTime& local) {
