@@ -6,6 +6,7 @@
 #include "engine/PartialFile.h"
 #include "platform/Cp936.h"
 #include "platform/Format.h"
+#include "platform/Tick.h"
 #include "transport/HttpClient.h"
 
 namespace bailan {
@@ -32,6 +33,52 @@ void TDownload::Start(std::shared_ptr<TDownloadManager> manager, std::int32_t in
   StartFreeOnTerminate(thread);
 }
 
+// Blocks are read one at a time but written in groups: one write per group
+// instead of one per block costs far less when several segments write into the
+// same file at once. A group is written when it is full, and also before a read
+// that would wait for the network once its first block has been held for
+// kMaxHoldMs, so that a slow connection still shows steady progress. A block
+// is counted only after it has been written, and every way out of the loop
+// (done, stopped, or an error) writes the blocks already read first: the counts
+// never run ahead of the file, and nothing received is lost.
+void TDownload::ReceiveBlocks(THttpClient& client) {
+  TSegmentTable& table = Manager->Table;
+  std::int32_t pendingBytes = 0;
+  std::int32_t pendingBlocks = 0;
+  std::uint32_t heldSince = 0;
+  auto writePending = [&] {
+    if (pendingBytes == 0) return;
+    stream_.Write(buffer_.data(), static_cast<std::size_t>(pendingBytes));
+    for (std::int32_t left = pendingBytes; pendingBlocks > 0; --pendingBlocks) {
+      const std::int32_t n = left > kBlockSize ? kBlockSize : left;
+      table.RecordBlock(Index, n);
+      left -= n;
+    }
+    pendingBytes = 0;
+  };
+  auto mustWriteBefore = [&](std::int32_t n) {
+    if (pendingBytes == 0) return false;
+    if (pendingBytes + n > static_cast<std::int32_t>(buffer_.size())) return true;
+    return client.Connection().Buffered() < static_cast<std::size_t>(n) &&
+           TickDiff(GetTickCount32(), heldSince) >= kMaxHoldMs;
+  };
+  try {
+    while (!table.StopFlags[Index] && Remaining > 0) {
+      const std::int32_t n = Remaining > kBlockSize ? kBlockSize : Remaining;
+      if (mustWriteBefore(n)) writePending();
+      client.ReadExact(buffer_.data() + pendingBytes, n);
+      if (pendingBytes == 0) heldSince = GetTickCount32();
+      pendingBytes += n;
+      ++pendingBlocks;
+      Remaining -= n;
+    }
+  } catch (...) {
+    writePending();
+    throw;
+  }
+  writePending();
+}
+
 void TDownload::Execute() {
   TSegmentTable& table = Manager->Table;
   try {
@@ -54,13 +101,7 @@ void TDownload::Execute() {
       Manager->Job->Log.Add(
           Format(Cp("线程%d：服务器没有按请求的范围应答（%d），退出.").c_str(), Index, reply.StatusCode));
     } else {
-      while (!table.StopFlags[Index] && Remaining > 0) {
-        const std::int32_t n = Remaining > kBlockSize ? kBlockSize : Remaining;
-        client.ReadExact(buffer_.data(), n);
-        stream_.Write(buffer_.data(), static_cast<std::size_t>(n));
-        table.RecordBlock(Index, n);
-        Remaining -= n;
-      }
+      ReceiveBlocks(client);
       Manager->Job->Log.Add(Format(Cp("线程%d完成退出.").c_str(), Index));
     }
   } catch (...) {

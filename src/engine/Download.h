@@ -11,6 +11,7 @@
 namespace bailan {
 
 class TDownloadManager;
+class THttpClient;
 
 // A segment thread: fetches one byte range of the resource over its own HTTP
 // connection and copies it in blocks straight into the partial file at the
@@ -20,6 +21,11 @@ class TDownload : public TThread {
   // Bytes read and written per block; the buffer is part of the object, so the
   // block loop allocates nothing.
   static constexpr std::int32_t kBlockSize = 10240;
+  // Blocks written to the file with one write.
+  static constexpr std::int32_t kBlocksPerWrite = 6;
+  // Longest time a block read waits unwritten (and uncounted) before a read
+  // that has to wait for the network.
+  static constexpr std::uint32_t kMaxHoldMs = 200;
 
   // Called by the job transfer thread for segment `index`: opens the partial file
   // for shared writing at Start + Received of the segment (a failure reaches the
@@ -39,11 +45,13 @@ class TDownload : public TThread {
   void Execute() override;
 
  private:
+  void ReceiveBlocks(THttpClient& client);
+
   TDownload(std::shared_ptr<TDownloadManager> manager, std::int32_t index, std::string url,
             std::string fileName);
 
   TFile stream_;
-  std::array<char, kBlockSize> buffer_;
+  std::array<char, kBlockSize * kBlocksPerWrite> buffer_;
 };
 
 }  // namespace bailan

@@ -356,5 +356,27 @@ TEST_F(DownloadRun, WindowClosingWhileJobsRunLeavesNoThreadOnFreedObjects) {
   EXPECT_EQ(ReadFileBytes(dir / "b/a.bin"), body);
 }
 
+TEST_F(DownloadRun, SlowConnectionShowsProgressBlockByBlock) {
+  // One 10240-byte block every 300 ms: progress must not wait for a group of
+  // blocks to fill, and a stop keeps every block that had arrived.
+  const std::string body = PatternBytes(200000);
+  server.AddFile("/slow.bin", body);
+  server.SetFileOptions(test::Throttled(10240, 300));
+  TEngineRun run(server.Url("/slow.bin"), dir.Path(), 1);
+  run.Job->StartDownload();
+  for (int i = 0; i < 300 && run.Job->ReceivedSize == 0; ++i) SleepMs(5);
+  SleepMs(900);
+  const std::int32_t seen = run.Job->ReceivedSize;
+  EXPECT_GE(seen, 2 * 10240);
+  EXPECT_LT(seen, 200000);
+  ASSERT_TRUE(run.StopAndWait(5000));
+  const std::int32_t kept = run.Job->ReceivedSize;
+  EXPECT_GE(kept, seen);
+  EXPECT_EQ(kept % 10240, 0);
+  // What the table counts is in the file.
+  EXPECT_EQ(ReadFileBytes(dir / "slow.bin.rpc").substr(0, static_cast<std::size_t>(kept)),
+            body.substr(0, static_cast<std::size_t>(kept)));
+}
+
 }  // namespace
 }  // namespace bailan
