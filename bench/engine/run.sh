@@ -18,6 +18,7 @@ trap 'bench_nginx_stop; rm -rf "$work"' EXIT
 mkdir -p "$work/root"
 head -c "$((size_mib * 1048576))" /dev/urandom >"$work/root/data.bin"
 expected=$(sha256sum "$work/root/data.bin" | cut -d' ' -f1)
+sync  # the generated file's write-back must not land on the first measured run
 
 run_tool() {  # name folder url
   local name="$1" folder="$2" url="$3"
@@ -34,6 +35,8 @@ scenario() {  # title directives
   local url="http://127.0.0.1:$NGINX_PORT/data.bin"
   echo "== $title: ${size_mib} MiB"
   printf '%-8s %4s %8s %8s %10s %s\n' tool run wall_s cpu_s peak_MiB sha256
+  # One unmeasured fetch warms the server's page cache and the disk.
+  rm -rf "$work/warm" && mkdir -p "$work/warm" && curl -s -o "$work/warm/data.bin" "$url" && rm -rf "$work/warm" && sync
   for run in $(seq 1 "$runs"); do
     for tool in bailan aria2c curl; do
       local folder="$work/out-$tool-$run"
