@@ -54,7 +54,12 @@ void TDownloadManager::Start(std::shared_ptr<TDownloadJob> job, std::string url,
                              std::int32_t segCount) {
   std::shared_ptr<TDownloadManager> manager(
       new TDownloadManager(std::move(job), std::move(url), std::move(folder), segCount));
-  StartFreeOnTerminate(manager);
+  try {
+    StartFreeOnTerminate(manager);
+  } catch (...) {
+    manager->Job->Running = 0;  // no thread: the job is idle again
+    throw;
+  }
 }
 
 std::string TDownloadManager::GetFileName(const std::string& url) {
