@@ -16,14 +16,31 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}"
 
 status=0
+passed=0
+failed=0
+summary=$(mktemp)
+trap 'rm -f "$summary"' EXIT
 for preset in "${presets[@]}"; do
   echo "=== build: $preset ==="
   scripts/build.sh "$preset"
   echo "=== test: $preset ==="
-  if ! ctest --preset "$preset"; then
+  if ! ctest --preset "$preset" | tee "$summary"; then
+    status=1
+  fi
+  # "100% tests passed, 0 tests failed out of 260"
+  read -r f t < <(sed -n 's/.* \([0-9]*\) tests failed out of \([0-9]*\).*/\1 \2/p' "$summary" | tail -1)
+  if [ -n "${t:-}" ]; then
+    passed=$((passed + t - f))
+    failed=$((failed + f))
+  else
     status=1
   fi
 done
 
-scripts/fuzz.sh || status=1
+if ! scripts/fuzz.sh; then
+  status=1
+  failed=$((failed + 1))
+fi
+echo "all presets and fuzzers:"
+echo "tests: $passed passed, $failed failed"
 exit "$status"
