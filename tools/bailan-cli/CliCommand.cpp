@@ -19,6 +19,12 @@ TCliCommand::TCliCommand(const char* name, const char* usage, TRun run)
   Registry().push_back(this);
 }
 
+std::string TCliCommand::Synopsis() const {
+  std::string text = std::string("bailan-cli ") + name_;
+  if (*usage_) text += std::string(" ") + usage_;
+  return text;
+}
+
 const std::vector<const TCliCommand*>& TCliCommand::All() {
   return Registry();
 }
@@ -33,8 +39,7 @@ const TCliCommand* TCliCommand::Find(const std::string& name) {
 int UsageError(const TCliCommand* only) {
   std::fputs("usage:\n", stderr);
   for (const TCliCommand* command : TCliCommand::All()) {
-    if (!only || only == command)
-      std::fprintf(stderr, "  bailan-cli %s %s\n", command->Name(), command->Usage());
+    if (!only || only == command) std::fprintf(stderr, "  %s\n", command->Synopsis().c_str());
   }
   return kExitUsage;
 }

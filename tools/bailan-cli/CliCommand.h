@@ -24,6 +24,8 @@ class TCliCommand {
 
   const char* Name() const { return name_; }
   const char* Usage() const { return usage_; }
+  // "bailan-cli NAME USAGE", without a trailing space for a command without arguments.
+  std::string Synopsis() const;
   int Run(const std::vector<std::string>& args) const { return run_(args); }
 
   static const std::vector<const TCliCommand*>& All();
