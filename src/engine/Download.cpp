@@ -79,6 +79,21 @@ void TDownload::ReceiveBlocks(THttpClient& client) {
   writePending();
 }
 
+bool TDownload::IsRequestedRange(const THttpResponse& reply) const {
+  const TSegmentRec& segment = Manager->Table.Segments[Index];
+  if (reply.StatusCode != kPartialContent || reply.ContentRangeStart != Position ||
+      reply.ContentRangeEnd < std::int64_t{segment.End} - 1) {
+    return false;
+  }
+  // "bytes start-end/total": a total that is given must be the run's size.
+  const std::string range = reply.Headers.Value("Content-Range");
+  const std::size_t slash = range.find('/');
+  if (slash == std::string::npos) return true;
+  const std::string total = range.substr(slash + 1);
+  if (total.empty() || total.find_first_not_of("0123456789") != std::string::npos) return true;  // "*"
+  return total.size() <= 10 && std::stoll(total) == Manager->Job->TotalSize;
+}
+
 void TDownload::Execute() {
   TSegmentTable& table = Manager->Table;
   try {
@@ -93,11 +108,11 @@ void TDownload::Execute() {
     client.PerformRequest(THttpMethod::hmGet, URL, nullptr, nullptr);
 
     // Only the range asked for may land in the file: a server that ignores the
-    // range, or answers another one, would put the wrong bytes at Position.
+    // range, answers another one, or now holds a resource of another size (a
+    // resumed run of a file that changed meanwhile) would put the wrong bytes at
+    // Position.
     const THttpResponse& reply = client.Response;
-    const std::int64_t lastWanted = std::int64_t{table.Segments[Index].End} - 1;
-    if (Remaining > 0 && (reply.StatusCode != kPartialContent || reply.ContentRangeStart != Position ||
-                          static_cast<std::int64_t>(reply.ContentRangeEnd) < lastWanted)) {
+    if (Remaining > 0 && !IsRequestedRange(reply)) {
       Manager->Job->Log.Add(
           Format(Cp("线程%d：服务器没有按请求的范围应答（%d），退出.").c_str(), Index, reply.StatusCode));
     } else {

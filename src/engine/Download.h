@@ -12,6 +12,7 @@ namespace bailan {
 
 class TDownloadManager;
 class THttpClient;
+class THttpResponse;
 
 // A segment thread: fetches one byte range of the resource over its own HTTP
 // connection and copies it in blocks straight into the partial file at the
@@ -46,6 +47,9 @@ class TDownload : public TThread {
 
  private:
   void ReceiveBlocks(THttpClient& client);
+  // A 206 answer for exactly this request: its range starts at Position, reaches
+  // the segment's last byte, and belongs to a resource of the run's size.
+  bool IsRequestedRange(const THttpResponse& reply) const;
 
   TDownload(std::shared_ptr<TDownloadManager> manager, std::int32_t index, std::string url,
             std::string fileName);

@@ -378,5 +378,22 @@ TEST_F(DownloadRun, SlowConnectionShowsProgressBlockByBlock) {
             body.substr(0, static_cast<std::size_t>(kept)));
 }
 
+TEST_F(DownloadRun, ResourceThatChangedSizeSinceTheStopIsNotMixedIn) {
+  // The table was saved for a 1000-byte resource; the server now has 1200 bytes.
+  server.AddFile("/changed.bin", PatternBytes(1200));
+  WriteFileBytes(dir / "changed.bin.rpc", std::string(1000, '\0'));
+  auto le = [](std::int32_t v) {
+    return std::string{char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char((v >> 24) & 0xFF)};
+  };
+  WriteFileBytes(dir / "changed.bin.rpc.cfg", le(1000) + le(1) + le(0) + le(1000) + le(0));
+  TEngineRun run(server.Url("/changed.bin"), dir.Path());
+  run.Job->StartDownload();
+  for (int i = 0; i < 1000 && run.Job->Log.Count() < 4; ++i) SleepMs(5);
+  ASSERT_TRUE(run.StopAndWait(5000));
+  EXPECT_EQ(ReadFileBytes(dir / "changed.bin.rpc"), std::string(1000, '\0'));
+  EXPECT_EQ(CountLines(run.UntimedLog(), LogText("线程1：服务器没有按请求的范围应答（206），退出.")), 1u);
+  EXPECT_EQ(run.Job->ReceivedSize, 0);
+}
+
 }  // namespace
 }  // namespace bailan
