@@ -89,7 +89,7 @@ TEST_F(DownloadRun, FreshRunOfAThousandBytes) {
 TEST_F(DownloadRun, StoppedRunSavesItsTableAndTheNextRunResumes) {
   const std::string body = PatternBytes(300000);
   server.AddFile("/big.bin", body);
-  server.SetFileOptions(test::Throttled(4096, 20));
+  server.SetFileOptions(test::Throttled(4096, 50));  // about 1.2 s in all
   TEngineRun run(server.Url("/big.bin"), dir.Path());
   run.Job->StartDownload();
   // Stop once some, but not all, of the resource has arrived.
