@@ -16,10 +16,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
+fs::path WorkFolderPath() {
+  return fs::temp_directory_path() / ("bailan-fuzz-unzip-" + std::to_string(::getpid()));
+}
+
+// Removed when the fuzzer exits (it ends by exit() once its time is up).
+void RemoveWorkFolder() {
+  std::error_code ignored;
+  fs::remove_all(WorkFolderPath(), ignored);
+}
+
 const fs::path& WorkFolder() {
   static const fs::path folder = [] {
-    fs::path path = fs::temp_directory_path() / ("bailan-fuzz-unzip-" + std::to_string(::getpid()));
+    fs::path path = WorkFolderPath();
     fs::create_directories(path);
+    std::atexit(RemoveWorkFolder);
     return path;
   }();
   return folder;
