@@ -15,6 +15,9 @@ for source in tests/fuzz/fuzz_*.cpp; do
   targets+=("$(basename "$source" .cpp)")
 done
 cmake --build build/fuzz --target "${targets[@]}"
+# Whatever a target writes to its temporary folder stays inside the build tree.
+export TMPDIR="$PWD/build/fuzz/tmp"
+mkdir -p "$TMPDIR"
 status=0
 for target in build/fuzz/tests/fuzz/fuzz_*; do
   [ -x "$target" ] || continue
