@@ -100,7 +100,7 @@ void TDownload::Execute() {
     THttpClient client;
     client.SetHandleRedirects(true);
     client.SetReadTimeout(EngineSettings().ReadTimeoutMs);
-    client.Request.UserAgent = kEngineUserAgent;
+    client.Request.UserAgent = kBrowserUserAgent;
     client.Request.ContentRangeStart = static_cast<std::uint32_t>(Position);
     client.Request.ContentRangeEnd = static_cast<std::uint32_t>(table.Segments[Index].End.load());
     Remaining = table.Segments[Index].End - Position;

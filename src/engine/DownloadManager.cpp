@@ -68,7 +68,7 @@ std::string TDownloadManager::GetFileName(const std::string& url) {
 
 std::int32_t TDownloadManager::GetFileSize(const std::string& url) {
   THttpClient client;
-  client.Request.UserAgent = kEngineUserAgent;
+  client.Request.UserAgent = kBrowserUserAgent;
   client.SetHandleRedirects(true);
   client.SetReadTimeout(EngineSettings().ReadTimeoutMs);
   client.HeadRequest(url);

@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <string>
 
 namespace bailan {
 
@@ -14,8 +13,5 @@ struct TEngineSettings {
 };
 
 TEngineSettings& EngineSettings();
-
-// The user agent of the size probe and the segment requests.
-inline constexpr const char* kEngineUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0; Maxthon)";
 
 }  // namespace bailan

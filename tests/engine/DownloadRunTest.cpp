@@ -17,6 +17,7 @@ namespace {
 using test::LogText;
 using test::PatternBytes;
 using test::ReadFileBytes;
+using test::ResumeFileImage;
 using test::TConnectionScript;
 using test::TEngineRun;
 using test::TTempDir;
@@ -128,11 +129,8 @@ TEST_F(DownloadRun, ResumedTableWithSegmentTwoCompleteStartsOnlyOneAndThree) {
   partial.replace(0, 100, body.substr(0, 100));
   partial.replace(333, 333, body.substr(333, 333));
   WriteFileBytes(dir / "r.bin.rpc", partial);
-  auto le = [](std::int32_t v) {
-    return std::string{char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char((v >> 24) & 0xFF)};
-  };
-  WriteFileBytes(dir / "r.bin.rpc.cfg", le(1000) + le(3) + le(0) + le(333) + le(100) + le(333) + le(666) +
-                                            le(333) + le(666) + le(1000) + le(0));
+  WriteFileBytes(dir / "r.bin.rpc.cfg",
+                 ResumeFileImage(1000, 3, {{0, 333, 100}, {333, 666, 333}, {666, 1000, 0}}));
   TEngineRun run(server.Url("/r.bin"), dir.Path());
   ASSERT_TRUE(run.RunToEnd());
   EXPECT_EQ(RangesRequested(server), (std::vector<std::string>{"bytes=100-333", "bytes=666-1000"}));
@@ -144,7 +142,7 @@ TEST_F(DownloadRun, ResumedTableWithSegmentTwoCompleteStartsOnlyOneAndThree) {
 
 TEST_F(DownloadRun, ResumedTableAlreadyCompleteFinishesWithoutARequest) {
   WriteFileBytes(dir / "done.bin.rpc", "abcdef");
-  std::string cfg = std::string("\x06\0\0\0\x01\0\0\0", 8) + std::string("\0\0\0\0\x06\0\0\0\x06\0\0\0", 12);
+  const std::string cfg = ResumeFileImage(6, 1, {{0, 6, 6}});
   WriteFileBytes(dir / "done.bin.rpc.cfg", cfg);
   TEngineRun run(server.Url("/done.bin"), dir.Path());
   ASSERT_TRUE(run.RunToEnd());
@@ -215,7 +213,7 @@ TEST_F(DownloadRun, FailingSizeProbeLeavesAnEmptyLogAndNoFiles) {
 }
 
 TEST_F(DownloadRun, PartialFileMissingBesideItsResumeFile) {
-  const std::string cfg = std::string("\x0a\0\0\0\x01\0\0\0\0\0\0\0\x0a\0\0\0\x02\0\0\0", 20);
+  const std::string cfg = ResumeFileImage(10, 1, {{0, 10, 2}});
   WriteFileBytes(dir / "gone.bin.rpc.cfg", cfg);
   TEngineRun run(server.Url("/gone.bin"), dir.Path());
   ASSERT_TRUE(run.RunToEnd());
@@ -382,10 +380,7 @@ TEST_F(DownloadRun, ResourceThatChangedSizeSinceTheStopIsNotMixedIn) {
   // The table was saved for a 1000-byte resource; the server now has 1200 bytes.
   server.AddFile("/changed.bin", PatternBytes(1200));
   WriteFileBytes(dir / "changed.bin.rpc", std::string(1000, '\0'));
-  auto le = [](std::int32_t v) {
-    return std::string{char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char((v >> 24) & 0xFF)};
-  };
-  WriteFileBytes(dir / "changed.bin.rpc.cfg", le(1000) + le(1) + le(0) + le(1000) + le(0));
+  WriteFileBytes(dir / "changed.bin.rpc.cfg", ResumeFileImage(1000, 1, {{0, 1000, 0}}));
   TEngineRun run(server.Url("/changed.bin"), dir.Path());
   run.Job->StartDownload();
   for (int i = 0; i < 1000 && run.Job->Log.Count() < 4; ++i) SleepMs(5);

@@ -2,12 +2,14 @@
 
 #include "engine/ResumeFile.h"
 #include "platform/Exception.h"
+#include "support/EngineRun.h"
 #include "support/TempDir.h"
 
 namespace bailan {
 namespace {
 
 using test::ReadFileBytes;
+using test::ResumeFileImage;
 using test::TTempDir;
 using test::WriteFileBytes;
 
@@ -18,18 +20,6 @@ std::string Hex(const std::string& bytes) {
     out += digits[c >> 4];
     out += digits[c & 15];
   }
-  return out;
-}
-
-std::string Le32(std::int32_t v) {
-  auto u = static_cast<std::uint32_t>(v);
-  return std::string{char(u), char(u >> 8), char(u >> 16), char(u >> 24)};
-}
-
-std::string ResumeBytes(std::int32_t total, std::int32_t count,
-                        std::vector<std::array<std::int32_t, 3>> entries) {
-  std::string out = Le32(total) + Le32(count);
-  for (auto& e : entries) out += Le32(e[0]) + Le32(e[1]) + Le32(e[2]);
   return out;
 }
 
@@ -65,7 +55,7 @@ TEST(ResumeFile, StoppedRunOfTheThousandByteExample) {
 
 TEST(ResumeFile, TheFilesCountWinsOverTheJobs) {
   TTempDir dir;
-  WriteFileBytes(dir / "r", ResumeBytes(10, 2, {{0, 5, 5}, {5, 10, 1}}));
+  WriteFileBytes(dir / "r", ResumeFileImage(10, 2, {{0, 5, 5}, {5, 10, 1}}));
   TSegmentTable table;
   table.Split(10, 3);
   TResumeLoadResult result = LoadResumeFile(dir / "r", table);
@@ -82,7 +72,7 @@ TEST(ResumeFile, AbsentIsNotRejected) {
 }
 
 TEST(ResumeFile, EveryKindOfDamageIsRejectedAndLeavesTheTableAlone) {
-  const std::string good = ResumeBytes(1000, 3, {{0, 333, 0}, {333, 666, 0}, {666, 1000, 0}});
+  const std::string good = ResumeFileImage(1000, 3, {{0, 333, 0}, {333, 666, 0}, {666, 1000, 0}});
   const std::vector<std::pair<const char*, std::string>> damaged = {
       {"empty", ""},
       {"header cut", good.substr(0, 7)},
@@ -90,16 +80,16 @@ TEST(ResumeFile, EveryKindOfDamageIsRejectedAndLeavesTheTableAlone) {
       {"one entry short", good.substr(0, 32)},
       {"one byte short", good.substr(0, 43)},
       {"one byte long", good + "x"},
-      {"count 0", ResumeBytes(1000, 0, {})},
-      {"count 11", ResumeBytes(1000, 11, std::vector<std::array<std::int32_t, 3>>(11, {0, 0, 0}))},
-      {"negative count", ResumeBytes(1000, -3, {})},
-      {"unknown size", ResumeBytes(-1, 3, {{0, 0, 0}, {0, 0, 0}, {0, -1, 0}})},
-      {"end past total", ResumeBytes(1000, 1, {{0, 1001, 0}})},
-      {"start after end", ResumeBytes(1000, 1, {{500, 400, 0}})},
-      {"negative start", ResumeBytes(1000, 1, {{-1, 10, 0}})},
-      {"received too much", ResumeBytes(1000, 1, {{0, 1000, 1001}})},
-      {"negative received", ResumeBytes(1000, 1, {{0, 1000, -1}})},
-      {"overflowing range", ResumeBytes(2147483647, 1, {{-2147483647 - 1, 2147483647, 5}})},
+      {"count 0", ResumeFileImage(1000, 0, {})},
+      {"count 11", ResumeFileImage(1000, 11, std::vector<std::array<std::int32_t, 3>>(11, {0, 0, 0}))},
+      {"negative count", ResumeFileImage(1000, -3, {})},
+      {"unknown size", ResumeFileImage(-1, 3, {{0, 0, 0}, {0, 0, 0}, {0, -1, 0}})},
+      {"end past total", ResumeFileImage(1000, 1, {{0, 1001, 0}})},
+      {"start after end", ResumeFileImage(1000, 1, {{500, 400, 0}})},
+      {"negative start", ResumeFileImage(1000, 1, {{-1, 10, 0}})},
+      {"received too much", ResumeFileImage(1000, 1, {{0, 1000, 1001}})},
+      {"negative received", ResumeFileImage(1000, 1, {{0, 1000, -1}})},
+      {"overflowing range", ResumeFileImage(2147483647, 1, {{-2147483647 - 1, 2147483647, 5}})},
   };
   TTempDir dir;
   for (const auto& [name, bytes] : damaged) {
@@ -115,7 +105,7 @@ TEST(ResumeFile, EveryKindOfDamageIsRejectedAndLeavesTheTableAlone) {
 
 TEST(ResumeFile, ZeroSizedResourceLoads) {
   TTempDir dir;
-  WriteFileBytes(dir / "r", ResumeBytes(0, 3, {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}));
+  WriteFileBytes(dir / "r", ResumeFileImage(0, 3, {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}));
   TSegmentTable table;
   EXPECT_EQ(LoadResumeFile(dir / "r", table).Status, TResumeLoadStatus::Loaded);
 }

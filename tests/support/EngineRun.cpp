@@ -49,6 +49,17 @@ std::vector<std::string> TEngineRun::UntimedLog() const {
   return out;
 }
 
+std::string ResumeFileImage(std::int32_t total, std::int32_t count,
+                            const std::vector<std::array<std::int32_t, 3>>& segments) {
+  auto le32 = [](std::int32_t value) {
+    const auto v = static_cast<std::uint32_t>(value);
+    return std::string{char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char((v >> 24) & 0xFF)};
+  };
+  std::string out = le32(total) + le32(count);
+  for (const auto& segment : segments) out += le32(segment[0]) + le32(segment[1]) + le32(segment[2]);
+  return out;
+}
+
 std::string PatternBytes(std::size_t size) {
   std::string bytes(size, '\0');
   for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);

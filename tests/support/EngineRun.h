@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +33,11 @@ struct TEngineRun {
   // a line without a well-formed stamp is kept whole.
   std::vector<std::string> UntimedLog() const;
 };
+
+// The bytes of a resume file: the header, then {Start, End, Received} of each
+// segment, little-endian.
+std::string ResumeFileImage(std::int32_t total, std::int32_t count,
+                            const std::vector<std::array<std::int32_t, 3>>& segments);
 
 // `size` bytes of a fixed, non-repeating-looking pattern for transfer checks.
 std::string PatternBytes(std::size_t size);

@@ -5,15 +5,12 @@
 #include <vector>
 
 #include "CliCommand.h"
+#include "HttpArguments.h"
 #include "platform/File.h"
 #include "transport/FileStream.h"
 #include "transport/HttpClient.h"
 
 namespace bailan::cli {
-
-// Defined in HeadCommand.cpp.
-bool ParseHttpArguments(const std::vector<std::string>& args, std::size_t positionalCount,
-                        std::vector<std::string>& positional, int& readTimeout);
 
 namespace {
 

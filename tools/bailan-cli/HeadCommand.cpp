@@ -2,38 +2,14 @@
 // probe's HEAD request (its user agent, redirects followed) and prints
 // "ContentLength=N", N being -1 when the answer gave no size.
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "CliCommand.h"
-#include "platform/Cp936.h"
+#include "HttpArguments.h"
 #include "transport/HttpClient.h"
-#include "transport/TextUtil.h"
 
 namespace bailan::cli {
-
-constexpr int kDefaultReadTimeoutMs = 30000;  // what the installer's callers set
-
-// The arguments of the HTTP commands: [--read-timeout MS] followed by the
-// positional arguments (converted to the system's CP936 text). False on a usage
-// error. Shared with GetCommand.cpp.
-bool ParseHttpArguments(const std::vector<std::string>& args, std::size_t positionalCount,
-                        std::vector<std::string>& positional, int& readTimeout) {
-  readTimeout = kDefaultReadTimeoutMs;
-  positional.clear();
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--read-timeout") {
-      if (i + 1 >= args.size()) return false;
-      std::optional<std::int32_t> value = ParseInt32(args[++i]);
-      if (!value || *value < 0) return false;
-      readTimeout = *value;
-    } else {
-      positional.push_back(Utf8ToCp936(args[i]));
-    }
-  }
-  return positional.size() == positionalCount;
-}
 
 namespace {
 

@@ -1,0 +1,29 @@
+#include "HttpArguments.h"
+
+#include <optional>
+
+#include "platform/Cp936.h"
+#include "transport/TextUtil.h"
+
+namespace bailan::cli {
+
+constexpr int kDefaultReadTimeoutMs = 30000;  // what the installer's callers set
+
+bool ParseHttpArguments(const std::vector<std::string>& args, std::size_t positionalCount,
+                        std::vector<std::string>& positional, int& readTimeout) {
+  readTimeout = kDefaultReadTimeoutMs;
+  positional.clear();
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--read-timeout") {
+      if (i + 1 >= args.size()) return false;
+      std::optional<std::int32_t> value = ParseInt32(args[++i]);
+      if (!value || *value < 0) return false;
+      readTimeout = *value;
+    } else {
+      positional.push_back(Utf8ToCp936(args[i]));
+    }
+  }
+  return positional.size() == positionalCount;
+}
+
+}  // namespace bailan::cli
