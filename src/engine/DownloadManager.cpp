@@ -170,8 +170,9 @@ void TDownloadManager::Monitor() {
     }
     Job->PublishSums(Table.SumReceived(SegCount), Table.SumByteCounters(SegCount));
     PauseMonitor(kMonitorIntervalMs);
-    if (Table.SumReceived(SegCount) == Job->TotalSize) {
-      Job->PublishSums(Table.SumReceived(SegCount), Table.SumByteCounters(SegCount));
+    const std::int32_t received = Table.SumReceived(SegCount);
+    if (received == Job->TotalSize) {
+      Job->PublishSums(received, Table.SumByteCounters(SegCount));
       CompleteResource();
     }
   }
