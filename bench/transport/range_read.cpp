@@ -11,7 +11,7 @@
 
 #include "platform/Exception.h"
 #include "platform/File.h"
-#include "transport/HttpClient.h"
+#include "transport/http/HttpClient.h"
 
 int main(int argc, char** argv) {
   using namespace bailan;

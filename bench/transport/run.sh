@@ -12,12 +12,12 @@ runs="${1:-3}"
 size=$((1024 * 1024 * 1024))
 
 [ -f build/default/build.ninja ] || cmake --preset default >/dev/null
-cmake --build --preset default --target bailan_transport bailan_platform >/dev/null
+cmake --build --preset default --target bailan_http bailan_platform >/dev/null
 
 work=$(mktemp -d /tmp/bailan-bench-transport.XXXXXX)
 trap 'bench_nginx_stop; rm -rf "$work"' EXIT
 chmod 755 "$work"
-g++ -O2 -std=c++20 -Isrc bench/transport/range_read.cpp build/default/src/libbailan_transport.a \
+g++ -O2 -std=c++20 -Isrc bench/transport/range_read.cpp build/default/src/libbailan_http.a \
   build/default/src/libbailan_platform.a -lz -pthread -o "$work/range_read"
 mkdir -p "$work/root"
 head -c "$size" /dev/urandom >"$work/root/big.bin"

@@ -7,7 +7,7 @@
 #include "platform/Cp936.h"
 #include "platform/Format.h"
 #include "platform/Tick.h"
-#include "transport/HttpClient.h"
+#include "transport/http/HttpClient.h"
 
 namespace bailan {
 namespace {

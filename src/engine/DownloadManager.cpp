@@ -14,8 +14,8 @@
 #include "platform/Format.h"
 #include "platform/Path.h"
 #include "platform/Tick.h"
-#include "transport/HttpClient.h"
-#include "transport/Uri.h"
+#include "transport/http/HttpClient.h"
+#include "transport/http/Uri.h"
 
 namespace bailan {
 namespace {

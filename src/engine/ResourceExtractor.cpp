@@ -1,6 +1,6 @@
 #include "engine/ResourceExtractor.h"
 
-#include "transport/UnZipper.h"
+#include "transport/zip/UnZipper.h"
 
 namespace bailan {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "fuzz_http_source.h"
-#include "transport/CookieStore.h"
-#include "transport/ResponseHeadReader.h"
+#include "transport/http/CookieStore.h"
+#include "transport/http/ResponseHeadReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace bailan;

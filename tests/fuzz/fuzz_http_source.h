@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "transport/NetExceptions.h"
-#include "transport/Stream.h"
-#include "transport/TcpConnection.h"
+#include "transport/http/NetExceptions.h"
+#include "platform/Stream.h"
+#include "transport/http/TcpConnection.h"
 
 namespace bailan::fuzz {
 

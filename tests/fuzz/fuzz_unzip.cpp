@@ -10,7 +10,7 @@
 #include <string>
 
 #include "platform/Exception.h"
-#include "transport/UnZipper.h"
+#include "transport/zip/UnZipper.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "transport/UnZipper.h"
-#include "transport/UnzipNotifier.h"
+#include "transport/zip/UnZipper.h"
+#include "transport/zip/UnzipNotifier.h"
 
 namespace bailan::test {
 

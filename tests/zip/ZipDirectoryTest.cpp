@@ -8,8 +8,8 @@
 #include "support/TempDir.h"
 #include "support/ZipBuilder.h"
 #include "support/ZipTestSupport.h"
-#include "transport/ZipDosTime.h"
-#include "transport/ZipExceptions.h"
+#include "transport/zip/ZipDosTime.h"
+#include "transport/zip/ZipExceptions.h"
 
 #include <filesystem>
 

@@ -10,7 +10,7 @@
 #include "support/TempDir.h"
 #include "support/ZipBuilder.h"
 #include "support/ZipTestSupport.h"
-#include "transport/ZipExceptions.h"
+#include "transport/zip/ZipExceptions.h"
 
 namespace bailan::test {
 namespace {
@@ -286,7 +286,7 @@ TEST(ZipExtract, InvalidDeflateStreamFails) {
 // --- damaged data of every method never crashes ------------------------------
 
 TEST(ZipExtract, DamagedArchivesFailCleanly) {
-  const std::string data = std::string(BAILAN_SHARED_DIR) + "/testdata/zip/";
+  const std::string data = std::string(BAILAN_TEST_DATA_DIR) + "/zip/";
   std::uint32_t seed = 12345;
   auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
   for (const char* name :

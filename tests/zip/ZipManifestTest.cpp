@@ -16,7 +16,7 @@
 namespace bailan::test {
 namespace {
 
-const std::string kZipData = std::string(BAILAN_SHARED_DIR) + "/testdata/zip";
+const std::string kZipData = std::string(BAILAN_TEST_DATA_DIR) + "/zip";
 
 struct TManifestLine {
   std::string Archive, RawName;

@@ -8,7 +8,7 @@
 #include "support/TempDir.h"
 #include "support/ZipBuilder.h"
 #include "support/ZipTestSupport.h"
-#include "transport/ZipExceptions.h"
+#include "transport/zip/ZipExceptions.h"
 
 namespace bailan::test {
 namespace {

@@ -7,8 +7,8 @@
 #include "CliCommand.h"
 #include "HttpArguments.h"
 #include "platform/File.h"
-#include "transport/FileStream.h"
-#include "transport/HttpClient.h"
+#include "platform/FileStream.h"
+#include "transport/http/HttpClient.h"
 
 namespace bailan::cli {
 

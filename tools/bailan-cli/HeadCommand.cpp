@@ -7,7 +7,7 @@
 
 #include "CliCommand.h"
 #include "HttpArguments.h"
-#include "transport/HttpClient.h"
+#include "transport/http/HttpClient.h"
 
 namespace bailan::cli {
 

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "platform/Cp936.h"
-#include "transport/TextUtil.h"
+#include "transport/http/TextUtil.h"
 
 namespace bailan::cli {
 

@@ -6,7 +6,7 @@
 
 #include "CliCommand.h"
 #include "platform/Cp936.h"
-#include "transport/UnZipper.h"
+#include "transport/zip/UnZipper.h"
 
 namespace bailan::cli {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "CliCommand.h"
-#include "transport/Uri.h"
+#include "transport/http/Uri.h"
 
 namespace bailan::cli {
 namespace {

@@ -1,0 +1,221 @@
+#include "transport/http/HttpClient.h"
+
+#include "transport/http/ChunkedDecoder.h"
+#include "platform/MemoryStream.h"
+#include "transport/http/NetExceptions.h"
+#include "transport/http/RequestPath.h"
+#include "transport/http/ResponseHeadReader.h"
+#include "transport/http/TextUtil.h"
+#include "transport/http/Uri.h"
+
+namespace bailan {
+namespace {
+
+constexpr std::int32_t kMaxPort = 65535;  // a larger port number names no TCP port
+
+bool IsDefaultPortText(const std::string& port) {
+  return port.empty() || port == "0" || port == "80" || port == "443" || !ParseInt32(port);
+}
+
+bool NeedsHttp11(THttpMethod method) {
+  return method == THttpMethod::hmOptions || method == THttpMethod::hmTrace || method == THttpMethod::hmPut ||
+         method == THttpMethod::hmDelete;
+}
+
+// Restores a lowered read time-out on every way out.
+class TTimeoutOverride {
+ public:
+  TTimeoutOverride(TTcpConnection& connection, int timeoutMs)
+      : connection_(connection), saved_(connection.ReadTimeout()) {
+    connection_.SetReadTimeout(timeoutMs);
+  }
+  ~TTimeoutOverride() { connection_.SetReadTimeout(saved_); }
+  TTimeoutOverride(const TTimeoutOverride&) = delete;
+  TTimeoutOverride& operator=(const TTimeoutOverride&) = delete;
+
+ private:
+  TTcpConnection& connection_;
+  int saved_;
+};
+
+}  // namespace
+
+void THttpClient::GetToStream(const std::string& url, TStream& target) {
+  PerformRequest(THttpMethod::hmGet, url, nullptr, &target);
+}
+
+void THttpClient::HeadRequest(const std::string& url) {
+  PerformRequest(THttpMethod::hmHead, url, nullptr, nullptr);
+}
+
+void THttpClient::PerformRequest(THttpMethod method, const std::string& url, const std::string* source,
+                                 TStream* target) {
+  const std::int64_t targetStart = target ? target->Position() : 0;
+  std::string nextUrl = url;
+  try {
+    for (;;) {
+      ++redirectCount_;
+      PrepareRequest(method, nextUrl, source);
+      ChooseConnection();
+      SendRequest(method, source);
+      ReadHead();
+      if (DecideOnResponse(method, target, targetStart) == TDecision::Done) break;
+      nextUrl = Response.Location;
+    }
+  } catch (...) {
+    EndOperation();
+    throw;
+  }
+  EndOperation();
+  redirectCount_ = 0;
+}
+
+void THttpClient::PrepareRequest(THttpMethod method, const std::string& url, const std::string* source) {
+  TUri uri(url);
+  if (!uri.Username.empty()) {
+    Request.Username = uri.Username;
+    Request.Password = uri.Password;
+  }
+  path_ = MergeRequestPath(path_, uri.Path);
+  document_ = uri.Document;
+  params_ = uri.Params;
+  const bool newHost = !uri.Host.empty();
+  if (newHost) host_ = uri.Host;
+  scheme_ = uri.Scheme.empty() ? "http" : uri.Scheme;
+  TakePort(uri.Port, newHost);
+
+  target_ = (method == THttpMethod::hmOptions && document_ == "*") ? "*" : path_ + document_ + params_;
+  if (NeedsHttp11(method) && protocolVersion_ != TProtocolVersion::pv1_1)
+    throw ENetException(kRequestMethodNeeds11Text);
+  const bool hasBody = method == THttpMethod::hmPost || method == THttpMethod::hmPut;
+  Request.ContentLength = hasBody ? static_cast<std::int64_t>(source ? source->size() : 0) : -1;
+  Request.Host = port_ == "80" ? host_ : host_ + ":" + port_;
+}
+
+// The port of the next request: the URL's own, else the scheme's default. A URL
+// that names another host starts from that host's default port; a relative one
+// keeps a non-default current port.
+void THttpClient::TakePort(const std::string& newPort, bool newHost) {
+  if (!newPort.empty()) {
+    port_ = newPort;
+    return;
+  }
+  if (!newHost && !IsDefaultPortText(port_)) return;
+  if (SameTextIgnoreCase(scheme_, "http")) {
+    port_ = "80";
+  } else if (SameTextIgnoreCase(scheme_, "https")) {
+    port_ = "443";
+  } else {
+    throw EUnknownProtocol("");
+  }
+}
+
+void THttpClient::ChooseConnection() {
+  std::optional<std::int32_t> port = ParseInt32(port_);
+  if (!port || *port < 0 || *port > kMaxPort) RaiseNotAnInteger(port_);
+  if (!SameTextIgnoreCase(host_, connection_.Host()) || *port != connection_.Port()) {
+    connection_.CloseConnection();
+    connection_.SetHost(host_);
+    connection_.SetPort(static_cast<std::uint16_t>(*port));
+  }
+  if (SameTextIgnoreCase(scheme_, "https")) throw EIOHandlerPropInvalid(kIOHandlerPropInvalidText);
+  if (!KeepConnection()) connection_.CloseConnection();
+  connection_.SetReadTimeout(readTimeout_);
+  connection_.PollForClose();
+  if (!connection_.IsOpen()) connection_.OpenConnection(readTimeout_);
+}
+
+void THttpClient::SendRequest(THttpMethod method, const std::string* source) {
+  std::string cookie = cookies_ ? cookies_->CookieHeader(host_, path_) : std::string();
+  connection_.OpenWriteBuffer();
+  try {
+    connection_.SendBytes(Request.BuildHead(method, target_, protocolVersion_, cookie));
+    connection_.CloseWriteBuffer();
+  } catch (...) {
+    connection_.CancelWriteBuffer();
+    throw;
+  }
+  if (source && Request.ContentLength > 0) connection_.SendBytes(*source);
+}
+
+void THttpClient::ReadHead() {
+  if (allowCookies_ && !cookies_) cookies_ = std::make_unique<TCookieStore>();
+  const bool complete =
+      ReadResponseHead(connection_, Response, cookies_.get(), TResponseOrigin{host_, path_});
+  haveResponse_ = true;
+  if (!complete) connection_.CloseConnection();
+}
+
+THttpClient::TDecision THttpClient::DecideOnResponse(THttpMethod method, TStream* target,
+                                                     std::int64_t targetStart) {
+  if (Response.IsRedirect()) {
+    if (!handleRedirects_) FailWithStatus(method);
+    const bool follow = redirectCount_ < redirectMaximum_;
+    if (follow && target) {
+      target->Seek(targetStart);
+      target->SetSize(targetStart);
+    }
+    DrainRedirectBody(method);
+    return follow ? TDecision::FollowRedirect : TDecision::Done;
+  }
+  if (!Response.IsSuccess()) FailWithStatus(method);
+  if (!connection_.IsOpen()) throw ENetException(kUndefinedSituationText);
+  if (Response.StatusCode != 204 && target) ReadBody(*target);
+  return TDecision::Done;
+}
+
+// A redirect's body is read and thrown away so that the connection can carry the
+// next hop; nothing that goes wrong here matters. Answers to HEAD have no body.
+void THttpClient::DrainRedirectBody(THttpMethod method) {
+  if (method == THttpMethod::hmHead || !connection_.IsOpen()) return;
+  TMemoryStream discarded(0);
+  try {
+    ReadBodyWithTimeout(discarded, redirectDrainTimeout_);
+  } catch (const Exception&) {
+    // The next hop decides on its own connection.
+  }
+}
+
+void THttpClient::FailWithStatus(THttpMethod method) {
+  TMemoryStream body(kMaxErrorTextLength);
+  if (method != THttpMethod::hmHead) {
+    try {
+      ReadBodyWithTimeout(body, errorBodyTimeout_);
+    } catch (const EConnClosedGracefully&) {
+      // An error body cut short by the peer is still the error text.
+    }
+  }
+  throw EHttpProtocolException(Response.StatusLine, Response.StatusCode, body.Bytes());
+}
+
+void THttpClient::ReadBodyWithTimeout(TStream& target, int timeoutMs) {
+  TTimeoutOverride lowered(connection_, timeoutMs);
+  ReadBody(target);
+}
+
+// The body rules: by length, chunked, until the close, or nothing (length 0).
+void THttpClient::ReadBody(TStream& target) {
+  if (Response.ContentLength > 0) {
+    connection_.ReadToStream(target, Response.ContentLength);
+  } else if (Response.IsChunked()) {
+    ReadChunkedBody(connection_, target);
+  } else if (!Response.HasContentLength()) {
+    connection_.ReadToStreamUntilClose(target);
+  }
+}
+
+bool THttpClient::KeepConnection() {
+  if (!haveResponse_ || !connection_.IsOpen()) return false;
+  if (protocolVersion_ == TProtocolVersion::pv1_1) {
+    return !SameTextIgnoreCase(Response.Connection, "close") &&
+           !SameTextIgnoreCase(Response.ProxyConnection, "close");
+  }
+  return SameTextIgnoreCase(Response.Connection, "keep-alive") ||
+         SameTextIgnoreCase(Response.ProxyConnection, "keep-alive");
+}
+
+void THttpClient::EndOperation() {
+  if (!KeepConnection()) connection_.CloseConnection();
+}
+
+}  // namespace bailan

@@ -1,0 +1,172 @@
+#include "transport/zip/ZipEntryExtractor.h"
+
+#include <limits>
+
+#include "platform/FileSystem.h"
+#include "transport/zip/Exploder.h"
+#include "transport/zip/Unreducer.h"
+#include "transport/zip/Unshrinker.h"
+#include "transport/zip/ZipBitReader.h"
+#include "transport/zip/ZipDosTime.h"
+#include "transport/zip/ZipEntryInput.h"
+#include "transport/zip/ZipEntryOutput.h"
+#include "transport/zip/ZipExceptions.h"
+#include "transport/zip/ZipFileReader.h"
+#include "transport/zip/ZipRecords.h"
+#include "transport/zip/ZipWindow.h"
+
+namespace bailan {
+namespace {
+
+using namespace zip;
+
+// The MS-DOS attribute bits an entry's external attributes carry over.
+constexpr std::uint32_t kDosAttributeMask = faReadOnly | faHidden | faSysFile | faArchive;
+
+}  // namespace
+
+bool IsSupportedZipMethod(std::uint16_t method) {
+  return method == kStored || method == kShrunk || (method >= kReduced1 && method <= kReduced4) ||
+         method == kImploded || method == kDeflated;
+}
+
+TZipEntryExtractor::TZipEntryExtractor(TZipEntrySettings settings, TFile& archive,
+                                       std::function<void()> notifyUnknownMethod)
+    : settings_(settings), archive_(archive), notifyUnknownMethod_(std::move(notifyUnknownMethod)) {}
+
+bool TZipEntryExtractor::Extract(const TZipEntry& entry, const TZipDestination& destination) {
+  if (!DirectoryExists(destination.Folder)) ForceDirectories(destination.Folder);
+  if (entry.IsDirectory()) return DirectoryExists(destination.Folder);
+  if (entry.IsEncrypted()) return false;  // no password is ever set
+  if (!IsSupportedZipMethod(entry.Method)) {
+    notifyUnknownMethod_();
+    return false;
+  }
+  bool found = false;
+  std::uint64_t dataOffset = LocateEntryData(entry, found);
+  if (!found) return false;
+  if (!MakeRoomForFile(entry, destination.FullName)) return false;
+  if (!WriteEntryFile(entry, dataOffset, destination.FullName)) return false;
+  ApplyTimeAndAttributes(entry, destination.FullName);
+  return true;
+}
+
+// Reads the local header and returns where the entry's data starts; `found`
+// is false when no local header is at the entry's offset (nor, for a displaced
+// directory, at the offset shifted by as much).
+std::uint64_t TZipEntryExtractor::LocateEntryData(const TZipEntry& entry, bool& found) {
+  found = false;
+  std::uint64_t offsets[2] = {entry.LocalHeaderOffset,
+                              entry.LocalHeaderOffset + static_cast<std::uint64_t>(entry.OffsetShift)};
+  for (std::uint64_t offset : offsets) {
+    unsigned char header[kLocalHeaderSize];
+    if (!ReadZipBytesAt(archive_, offset, header, sizeof header)) throw EFatalUnzipError(kPrematureEndText);
+    if (GetU32(header) == kLocalHeaderSignature) {
+      found = true;
+      return offset + kLocalHeaderSize + GetU16(header + local::kNameLength) +
+             GetU16(header + local::kExtraLength);
+    }
+    if (entry.OffsetShift == 0) break;
+  }
+  return 0;
+}
+
+// Decides about an existing file of the name; true when the entry may be written.
+bool TZipEntryExtractor::MakeRoomForFile(const TZipEntry& entry, const std::string& fullName) {
+  std::int32_t attributes = FileGetAttr(fullName);
+  if (attributes < 0) return true;  // nothing there
+  if (attributes & faDirectory) return false;
+  switch (settings_.OverwriteMode) {
+    case TUZOverwriteMode::Always:
+      break;
+    case TUZOverwriteMode::Prompt:
+    case TUZOverwriteMode::Never:
+      return false;
+    case TUZOverwriteMode::ifNewer:
+    case TUZOverwriteMode::ifOlder: {
+      TDateTime existing;
+      if (!GetFileDate(fullName, existing)) return false;
+      double entryDate = DosDateTimeToDateTime(entry.DosDate, entry.DosTime).Value;
+      bool newer = entryDate > existing.Value;
+      if (newer != (settings_.OverwriteMode == TUZOverwriteMode::ifNewer)) return false;
+      break;
+    }
+  }
+  if (attributes & faReadOnly) {
+    if (!settings_.ReplaceReadOnly) return false;
+    FileSetAttr(fullName, static_cast<std::uint32_t>(attributes) & ~faReadOnly);
+  }
+  return true;
+}
+
+// Creates the file at the entry's size, decodes into it and keeps it only when
+// the size and CRC-32 come out as the entry says. A failure that ends the
+// extraction removes the half-written file before it is raised.
+bool TZipEntryExtractor::WriteEntryFile(const TZipEntry& entry, std::uint64_t dataOffset,
+                                        const std::string& fullName) {
+  TFile file;
+  try {
+    file = TFile::Create(fullName, TShareMode::Exclusive);
+  } catch (const EStreamError&) {
+    return false;  // a locked file, an invalid name: skipped
+  }
+  bool complete = false;
+  try {
+    if (entry.UncompressedSize > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
+      throw EInOutError("size out of range");
+    }
+    file.SetSize(static_cast<std::int64_t>(entry.UncompressedSize));
+    TZipEntryInput input(archive_, dataOffset, entry.CompressedSize, buffers_.Read.get(),
+                         TZipExtractBuffers::kReadBlockSize);
+    TZipEntryOutput output(file, entry.UncompressedSize, buffers_.Write.get(),
+                           TZipExtractBuffers::kWriteBufferSize);
+    DecodeEntryData(entry, input, output);
+    output.Flush();
+    complete =
+        !output.Overflowed() && output.Count() == entry.UncompressedSize && output.Crc32() == entry.Crc32;
+  } catch (const EInOutError&) {
+    complete = false;  // the file could not be sized or written: skipped
+  } catch (...) {
+    file.Close();
+    DeleteFile(fullName);
+    throw;
+  }
+  file.Close();
+  if (!complete) DeleteFile(fullName);
+  return complete;
+}
+
+void TZipEntryExtractor::DecodeEntryData(const TZipEntry& entry, TZipEntryInput& input,
+                                         TZipEntryOutput& output) {
+  if (entry.Method == kDeflated) {
+    buffers_.Inflater.Decode(input, output);
+    return;
+  }
+  if (entry.Method == kStored) {
+    const unsigned char* data;
+    std::size_t length;
+    while (!output.Overflowed() && input.Next(data, length)) output.Write(data, length);
+    return;
+  }
+  TZipBitReader bits(input);
+  TZipWindow window(output);
+  if (entry.Method == kShrunk) {
+    TUnshrinker(bits, window).Decode(entry.UncompressedSize);
+  } else if (entry.Method == kImploded) {
+    TExploder(bits, window, entry.Flags).Decode(entry.UncompressedSize);
+  } else {
+    TUnreducer(bits, window, entry.Method - kReduced1 + 1).Decode(entry.UncompressedSize);
+  }
+  window.Flush();
+}
+
+void TZipEntryExtractor::ApplyTimeAndAttributes(const TZipEntry& entry, const std::string& fullName) {
+  SetFileDate(fullName, DosDateTimeToDateTime(entry.DosDate, entry.DosTime));
+  // Only read-only means something to this platform's files, and a new file is
+  // writable: the other bits need no call.
+  if (settings_.RetainAttributes && (entry.ExternalAttributes & kDosAttributeMask & faReadOnly)) {
+    FileSetAttr(fullName, entry.ExternalAttributes & kDosAttributeMask);
+  }
+}
+
+}  // namespace bailan
