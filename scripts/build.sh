@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Configures and builds one preset (default, asan or tsan): scripts/build.sh [PRESET]
+# Configures and builds one preset (default, asan, tsan or mingw): scripts/build.sh [PRESET]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset="${1:-default}"

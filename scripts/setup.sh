@@ -17,6 +17,9 @@ PACKAGES=(
   # the windows: Qt 6 Widgets and WebEngine, CJK fonts, an X server and a driver for end-to-end runs
   qt6-base-dev qt6-webengine-dev libgl-dev libxkbcommon-dev qt6-qpa-plugins fonts-wqy-zenhei fonts-noto-cjk
   xvfb xauth xdotool x11-utils imagemagick
+  # the Windows build: MinGW-w64 (posix threads), its zlib, Wine to run the tests, and
+  # the zh_CN.UTF-8 locale that gives Wine the ANSI code page 936
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 locales
 )
 
 if [ "$(id -u)" -eq 0 ]; then
@@ -34,9 +37,14 @@ done
 
 if [ "${#missing[@]}" -eq 0 ]; then
   echo "setup: all packages present"
-  exit 0
+else
+  echo "setup: installing ${missing[*]}"
+  "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-echo "setup: installing ${missing[*]}"
-"${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-"${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Wine takes its code pages from the locale: without zh_CN.UTF-8 it falls back to 1252.
+if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
+  echo "setup: generating the zh_CN.UTF-8 locale"
+  "${SUDO[@]}" localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+fi

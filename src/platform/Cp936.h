@@ -37,6 +37,10 @@ std::u16string Cp936ToUtf16(std::string_view text);
 // UTF-8, becomes `replacement`.
 std::string Utf8ToCp936(std::string_view text, char replacement = '_');
 
+// Length in bytes of the UTF-8 sequence at the start of `text` (not empty); 1 for
+// a byte that does not begin a complete, well-formed sequence.
+std::size_t Utf8SequenceLength(std::string_view text);
+
 // A UTF-8 source literal as CP936, converted once per call site: Cp("安装完成！").
 // The literal must be representable in CP936.
 #define Cp(literal)                                                      \

@@ -10,6 +10,7 @@ namespace bailan {
 // Linux has no sharing modes and opens the file all the same.
 enum class TShareMode {
   Exclusive,  // no other handle may read or write
+  DenyWrite,  // other handles may read, none may write
   ReadWrite,  // other handles may read and write at the same time
 };
 

@@ -4,8 +4,15 @@
 
 namespace bailan {
 
-// The host's spelling of a CP936 path for a system call: UTF-8 on Linux, UTF-16
-// on Windows (as a std::wstring there).
-std::string ToHostPath(const std::string& path);
+// The host's spelling of a path for a system call: UTF-8 bytes on Linux, UTF-16
+// for the wide API on Windows.
+#ifdef _WIN32
+using THostPath = std::wstring;
+#else
+using THostPath = std::string;
+#endif
+
+// A CP936 path in the host's spelling.
+THostPath ToHostPath(const std::string& path);
 
 }  // namespace bailan

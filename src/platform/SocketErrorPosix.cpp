@@ -1,49 +1,13 @@
 // Maps the POSIX error numbers of sockets and name lookup onto the Windows Sockets
-// numbers and texts that the installer reports everywhere.
+// numbers that the installer reports everywhere.
 #include <netdb.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "platform/Socket.h"
 #include "platform/SocketErrorPosix.h"
 
 namespace bailan {
-namespace {
-
-struct TErrorName {
-  int Number;
-  const char* Text;
-};
-
-constexpr TErrorName kErrorTexts[] = {
-    {kWsaEAccess, "Permission denied."},
-    {kWsaEInvalid, "Invalid argument."},
-    {kWsaETooManyFiles, "Too many open files."},
-    {kWsaEWouldBlock, "Resource temporarily unavailable."},
-    {kWsaEInProgress, "Operation now in progress."},
-    {kWsaEAddrInUse, "Address already in use."},
-    {kWsaEAddrNotAvail, "Cannot assign requested address."},
-    {kWsaENetDown, "Network is down."},
-    {kWsaENetUnreach, "Network is unreachable."},
-    {kWsaENetReset, "Net dropped connection or reset."},
-    {kWsaEConnAborted, "Software caused connection abort."},
-    {kWsaEConnReset, "Connection reset by peer."},
-    {kWsaENoBufs, "No buffer space available."},
-    {kWsaEIsConn, "Socket is already connected."},
-    {kWsaENotConn, "Socket is not connected."},
-    {kWsaEShutdown, "Cannot send or receive after socket is closed."},
-    {kWsaETimedOut, "Connection timed out."},
-    {kWsaEConnRefused, "Connection refused."},
-    {kWsaEHostDown, "Host is down."},
-    {kWsaEHostUnreach, "No route to host."},
-    {kWsaHostNotFound, "Host not found."},
-    {kWsaTryAgain, "Non-authoritative host not found."},
-    {kWsaNoRecovery, "This is a non-recoverable error."},
-    {kWsaNoData, "Valid name, no data record of requested type."},
-};
-
-}  // namespace
 
 int WsaErrorFromErrno(int code) {
   switch (code) {
@@ -115,13 +79,6 @@ int WsaErrorFromLookup(int code) {
     default:
       return kWsaHostNotFound;  // EAI_NONAME, EAI_FAMILY and the rest
   }
-}
-
-std::string SocketErrorText(int error) {
-  for (const TErrorName& entry : kErrorTexts) {
-    if (entry.Number == error) return entry.Text;
-  }
-  return std::strerror(error);
 }
 
 }  // namespace bailan

@@ -10,6 +10,7 @@
 #include "support/EngineRun.h"
 #include "support/TempDir.h"
 #include "support/TestServer.h"
+#include "support/ZipBuilder.h"
 
 namespace bailan {
 namespace {
@@ -300,13 +301,12 @@ TEST_F(DownloadRun, StopRequestedWhileIdleStopsTheNextRunOnce) {
 }
 
 TEST_F(DownloadRun, ArchiveIsUnpackedIntoTheFolderAndDeleted) {
-  TTempDir source;
-  WriteFileBytes(source / "BL.exe", "program");
-  ASSERT_TRUE(ForceDirectories(source / "data"));
-  WriteFileBytes(source / "data/readme.txt", "hello");
-  const std::string zip = "cd '" + source.Path() + "' && zip -q -r pack.zip BL.exe data";
-  ASSERT_EQ(std::system(zip.c_str()), 0) << "zip (Info-ZIP) is needed";
-  server.AddFile("/pack.zip", ReadFileBytes(source / "pack.zip"));
+  const std::string pack = test::TZipBuilder()
+                               .AddFile("BL.exe", "program", 8)
+                               .AddFile("data/", "")
+                               .AddFile("data/readme.txt", "hello")
+                               .Build();
+  server.AddFile("/pack.zip", pack);
   TEngineRun run(server.Url("/pack.zip"), dir / "product", 3, true);
   ASSERT_TRUE(run.RunToEnd());
   EXPECT_EQ(ReadFileBytes(dir / "product/BL.exe"), "program");

@@ -8,6 +8,7 @@
 #include "support/Subprocess.h"
 #include "support/TempDir.h"
 #include "support/TestServer.h"
+#include "support/ZipBuilder.h"
 
 namespace bailan {
 namespace {
@@ -22,11 +23,9 @@ using test::TTestServer;
 using test::WriteFileBytes;
 
 TEST(FetchCommand, ReceivesAndUnpacksAnArchive) {
-  TTempDir source, target;
-  WriteFileBytes(source / "BL.exe", PatternBytes(70000));
-  ASSERT_EQ(std::system(("cd '" + source.Path() + "' && zip -q -9 app.zip BL.exe").c_str()), 0);
+  TTempDir target;
   TTestServer server;
-  server.AddFile("/install/app.zip", ReadFileBytes(source / "app.zip"));
+  server.AddFile("/install/app.zip", test::TZipBuilder().AddFile("BL.exe", PatternBytes(70000), 8).Build());
   std::string out, err;
   ASSERT_EQ(RunCli({"fetch", server.Url("/install/app.zip"), target / "产品"}, &out, &err), 0) << err;
   EXPECT_EQ(ReadFileBytes(target / "产品/BL.exe"), PatternBytes(70000));

@@ -20,7 +20,7 @@ using test::WriteFileBytes;
 class NginxDownload : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!TNginxFixture::Available()) GTEST_SKIP() << "nginx is not installed (scripts/setup.sh installs it)";
+    if (!TNginxFixture::Available()) GTEST_SKIP() << TNginxFixture::UnavailableReason();
   }
 
   static bool MatchesPattern(const std::string& bytes, std::int64_t size) {

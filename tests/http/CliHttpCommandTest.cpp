@@ -1,11 +1,11 @@
 // bailan-cli head and get: output, files and exit codes, against the test server.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "support/Subprocess.h"
 #include "support/TempDir.h"
 #include "support/TestServer.h"
 
@@ -17,16 +17,15 @@ struct TRun {
   std::string Output;  // stdout and stderr together
 };
 
+// Runs bailan-cli with `arguments` split at spaces (none of them holds one).
 TRun RunCli(const std::string& arguments) {
+  std::vector<std::string> args;
+  std::istringstream words(arguments);
+  for (std::string word; words >> word;) args.push_back(word);
   TRun run;
-  std::string command = std::string(BAILAN_CLI_PATH) + " " + arguments + " 2>&1";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return run;
-  char buffer[4096];
-  std::size_t count;
-  while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.Output.append(buffer, count);
-  int status = ::pclose(pipe);
-  run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::string out, err;
+  run.ExitCode = test::RunCli(args, &out, &err);
+  run.Output = out + err;
   return run;
 }
 

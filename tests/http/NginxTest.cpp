@@ -5,11 +5,11 @@
 #include <string>
 
 #include "platform/File.h"
+#include "platform/FileStream.h"
+#include "platform/MemoryStream.h"
 #include "support/NginxFixture.h"
 #include "support/TempDir.h"
-#include "platform/FileStream.h"
 #include "transport/http/HttpClient.h"
-#include "platform/MemoryStream.h"
 #include "transport/http/NetExceptions.h"
 
 namespace bailan::test {
@@ -31,7 +31,7 @@ class NginxTest : public ::testing::Test {
     nginx_ = nullptr;
   }
   void SetUp() override {
-    if (!nginx_) GTEST_SKIP() << "nginx is not installed (scripts/setup.sh installs nginx-light)";
+    if (!nginx_) GTEST_SKIP() << TNginxFixture::UnavailableReason();
     client.SetHandleRedirects(true);
     client.SetReadTimeout(5000);
   }

@@ -7,9 +7,10 @@
 #include <vector>
 
 #include "HttpTestSupport.h"
-#include "platform/Tick.h"
-#include "support/TestServer.h"
 #include "platform/MemoryStream.h"
+#include "platform/Tick.h"
+#include "support/Host.h"
+#include "support/TestServer.h"
 #include "transport/http/NetExceptions.h"
 #include "transport/http/TcpConnection.h"
 
@@ -178,6 +179,9 @@ TEST_F(TcpConnectionTest, PollForCloseNoticesAnIdleClose) {
 }
 
 TEST_F(TcpConnectionTest, AResetByThePeerIsASocketError) {
+  if (test::RunningUnderWine()) {
+    GTEST_SKIP() << "Wine closes a socket with a zero linger time in order: the peer sees no reset";
+  }
   server.AddScript(TConnectionScript().ReadRequest().Reset());
   Connect();
   connection.SendBytes("GET / HTTP/1.1\r\n\r\n");

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "platform/Cp936.h"
 #include "platform/Exception.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
+#include "platform/HostSystem.h"
 #include "platform/Path.h"
+#include "support/Environment.h"
 #include "support/TempDir.h"
 
 namespace bailan {
@@ -132,24 +136,33 @@ TEST(FileSystem, FileDatesAreLocalTime) {
 TEST(FileSystem, TempDirectoryFollowsTheEnvironment) {
   const char* saved = std::getenv("TEMP");
   std::string savedValue = saved ? saved : "";
-  ::setenv("TEMP", "/var/tmp/x", 1);
+  test::SetEnvironment("TEMP", "/var/tmp/x");
   EXPECT_EQ(TempDirectory(), "/var/tmp/x");
-  ::unsetenv("TEMP");
-  const char* tmpdir = std::getenv("TMPDIR");
-  EXPECT_EQ(TempDirectory(), tmpdir && *tmpdir ? std::string(tmpdir) : std::string("/tmp"));
-  if (saved) ::setenv("TEMP", savedValue.c_str(), 1);
+  test::SetEnvironment("TEMP", nullptr);
+  if (kWindowsHost) {
+    EXPECT_FALSE(TempDirectory().empty());  // the system's own folder for temporary files
+  } else {
+    const char* tmpdir = std::getenv("TMPDIR");
+    EXPECT_EQ(TempDirectory(), tmpdir && *tmpdir ? std::string(tmpdir) : std::string("/tmp"));
+  }
+  if (saved) test::SetEnvironment("TEMP", savedValue.c_str());
 }
 
 TEST(Path, PartsOfAPath) {
-  EXPECT_EQ(ExtractFileName("/a/b/setup.zip"), "setup.zip");
-  EXPECT_EQ(ExtractFilePath("/a/b/setup.zip"), "/a/b/");
-  EXPECT_EQ(ExtractFileExt("/a/b/setup.zip"), ".zip");
-  EXPECT_EQ(ExtractFileExt("/a/b.d/data"), "");  // a dot in a folder is not an extension
-  EXPECT_EQ(ExtractFileExt("/a/archive.tar.gz"), ".gz");
-  EXPECT_EQ(IncludeTrailingPathDelimiter("/a"), "/a/");
-  EXPECT_EQ(IncludeTrailingPathDelimiter("/a/"), "/a/");
-  EXPECT_EQ(IncludeTrailingPathDelimiter(""), "/");
-  EXPECT_EQ(ExcludeTrailingPathDelimiter("/a//"), "/a");
+  // Written with "/", spelt with the host's PathDelim.
+  const auto P = [](std::string path) {
+    std::replace(path.begin(), path.end(), '/', PathDelim);
+    return path;
+  };
+  EXPECT_EQ(ExtractFileName(P("/a/b/setup.zip")), "setup.zip");
+  EXPECT_EQ(ExtractFilePath(P("/a/b/setup.zip")), P("/a/b/"));
+  EXPECT_EQ(ExtractFileExt(P("/a/b/setup.zip")), ".zip");
+  EXPECT_EQ(ExtractFileExt(P("/a/b.d/data")), "");  // a dot in a folder is not an extension
+  EXPECT_EQ(ExtractFileExt(P("/a/archive.tar.gz")), ".gz");
+  EXPECT_EQ(IncludeTrailingPathDelimiter(P("/a")), P("/a/"));
+  EXPECT_EQ(IncludeTrailingPathDelimiter(P("/a/")), P("/a/"));
+  EXPECT_EQ(IncludeTrailingPathDelimiter(P("")), P("/"));
+  EXPECT_EQ(ExcludeTrailingPathDelimiter(P("/a//")), P("/a"));
 }
 
 }  // namespace

@@ -35,6 +35,8 @@ class TNginxFixture {
   // The nginx binary, or empty when it is not installed.
   static std::string BinaryPath();
   static bool Available() { return !BinaryPath().empty(); }
+  // Why Available() is false, for the skip message of a test that needs nginx.
+  static const char* UnavailableReason();
 
   // Writes the configuration and starts nginx; throws std::runtime_error (with
   // nginx's error log) when it does not come up.
@@ -63,7 +65,7 @@ class TNginxFixture {
 
   TTempDir prefix_;
   std::uint16_t port_ = 0;
-  int pid_ = -1;
+  int pid_ = -1;  // Linux only: Debian's nginx is no Windows program
 };
 
 }  // namespace bailan::test

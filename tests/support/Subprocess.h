@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,8 @@ class TSubprocess {
   TSubprocess(const TSubprocess&) = delete;
   TSubprocess& operator=(const TSubprocess&) = delete;
 
+  // Sends `signal`; on Windows SIGINT becomes Ctrl-C for every running child of
+  // this test program, and any other signal ends the child.
   void Signal(int signal);
   // Waits at most `timeoutMs`; returns the exit code, 128 + signal for a child
   // killed by a signal, or -1 on time-out (the child is then killed).
@@ -23,7 +26,7 @@ class TSubprocess {
   std::string Stderr() const;
 
  private:
-  int pid_ = -1;
+  std::intptr_t child_ = -1;  // the pid on Linux, the process handle on Windows
   std::string outPath_;
   std::string errPath_;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace bailan::test {
@@ -21,6 +22,10 @@ class TTempDir {
  private:
   std::string path_;
 };
+
+// A UTF-8 path for std::filesystem (which reads a narrow string in the ANSI code
+// page on Windows).
+std::filesystem::path FsPath(const std::string& utf8);
 
 // Whole-file helpers for tests (paths in the host's encoding).
 std::string ReadFileBytes(const std::string& path);

@@ -1,11 +1,7 @@
 #include "support/ZipTestSupport.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <stdexcept>
 
 #include "platform/Cp936.h"
 
@@ -29,29 +25,11 @@ int ExtractLikeTheInstaller(const std::string& archive, const std::string& folde
   return ExtractLikeTheInstaller(unzipper, archive, folder);
 }
 
-bool HaveTool(const std::string& tool) {
-  return RunShell("command -v " + tool + " >/dev/null 2>&1") == 0;
-}
-
-int RunShell(const std::string& command) {
-  int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string FileSha256(const std::string& path) {
-  std::string command = "sha256sum '" + path + "'";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) throw std::runtime_error("popen failed");
-  std::array<char, 65> hex{};
-  std::size_t n = std::fread(hex.data(), 1, 64, pipe);
-  ::pclose(pipe);
-  return std::string(hex.data(), n);
-}
-
 std::vector<std::string> ListFiles(const std::string& folder) {
   std::vector<std::string> files;
   for (const auto& item : std::filesystem::recursive_directory_iterator(folder)) {
-    if (item.is_regular_file()) files.push_back(std::filesystem::relative(item.path(), folder).string());
+    if (item.is_regular_file())
+      files.push_back(std::filesystem::relative(item.path(), folder).generic_string());
   }
   std::sort(files.begin(), files.end());
   return files;

@@ -36,13 +36,16 @@ std::string ExtractFailure(const std::string& archive, const std::string& folder
   return "no failure";
 }
 
-// True when `tool` is on PATH.
+// True when `tool` is on PATH (never on Windows: the tools are Linux programs).
 bool HaveTool(const std::string& tool);
-// Runs a shell command; its exit status.
+// Runs a shell command; its exit status (-1 on Windows, which has no POSIX shell).
 int RunShell(const std::string& command);
-// Lowercase hex SHA-256 of a file's content (sha256sum).
+// Lowercase hex SHA-256 of a file's content (sha256sum on Linux, CNG on Windows).
 std::string FileSha256(const std::string& path);
-// Every regular file under `folder`, as paths relative to it, sorted.
+// The platform's text for a file that does not exist, as file failures end.
+std::string MissingFileText();
+// Every regular file under `folder`, as paths relative to it ("/" between
+// names), sorted.
 std::vector<std::string> ListFiles(const std::string& folder);
 
 }  // namespace bailan::test

@@ -1,6 +1,7 @@
 // bailan-cli unzip: the extraction as the installer runs it, from the shell.
 #include <gtest/gtest.h>
 
+#include "platform/Cp936.h"
 #include "support/Subprocess.h"
 #include "support/TempDir.h"
 #include "support/ZipBuilder.h"
@@ -30,7 +31,8 @@ TEST(ZipCli, FailuresPrintClassAndMessage) {
   EXPECT_EQ(err, "EIncompleteZip: Incomplete Zip File\n");
 
   EXPECT_EQ(RunCli({"unzip", dir / "none.zip", dir / "out"}, &out, &err), 1);
-  EXPECT_EQ(err, "EFOpenError: Cannot open file \"" + (dir / "none.zip") + "\". No such file or directory\n");
+  EXPECT_EQ(err, "EFOpenError: Cannot open file \"" + (dir / "none.zip") + "\". " +
+                     Cp936ToUtf8(MissingFileText()) + "\n");
 
   EXPECT_EQ(RunCli({"unzip", "only-one-argument"}), 2);
 }

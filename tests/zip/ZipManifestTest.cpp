@@ -93,7 +93,7 @@ TEST(ZipManifest, EveryDecodableEntryComesOutByteIdentical) {
       bool encrypted = (m.Flags & 1) != 0;
       if (directory) {
         ++expectedHandled;
-        EXPECT_TRUE(std::filesystem::is_directory(dir / ExpectedHostName(m)));
+        EXPECT_TRUE(std::filesystem::is_directory(FsPath(dir / ExpectedHostName(m))));
         continue;
       }
       if (encrypted) continue;
@@ -104,7 +104,7 @@ TEST(ZipManifest, EveryDecodableEntryComesOutByteIdentical) {
       ++expectedHandled;
       std::string name = ExpectedHostName(m);
       expectedFiles.insert(name);
-      ASSERT_TRUE(std::filesystem::is_regular_file(dir / name)) << name;
+      ASSERT_TRUE(std::filesystem::is_regular_file(FsPath(dir / name))) << name;
       EXPECT_EQ(FileSha256(dir / name), m.Sha256) << name;
       ++checked;
     }

@@ -1,12 +1,8 @@
 // bailan-cli fetch [--segments N] [--no-extract] URL FOLDER: receives one
 // resource as the installer does (one pending record, one job, N segments),
 // printing the job's log lines as they are added and its progress on stderr.
-// Ctrl-C (or SIGTERM) stops the run, which saves its resume state; running the
+// Ctrl-C (SIGTERM on Linux, Ctrl-Break on Windows) stops the run, which saves its resume state; running the
 // same command again resumes it.
-#include <unistd.h>
-
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -14,7 +10,7 @@
 #include "FetchProgress.h"
 #include "engine/DownloadJob.h"
 #include "engine/DownloadManager.h"
-#include "platform/Cp936.h"
+#include "platform/Console.h"
 #include "platform/Thread.h"
 #include "platform/Tick.h"
 #include "receive/ReceiveLists.h"
@@ -26,20 +22,6 @@ constexpr std::uint32_t kPollMs = 50;              // how often the log and the 
 constexpr std::uint32_t kStalledGraceMs = 1000;    // no thread and no completion for this long: stuck
 constexpr std::uint32_t kThreadExitWaitMs = 2000;  // for the run's thread to let go of the job
 constexpr std::int32_t kDefaultSegments = 3;
-
-std::atomic<bool> stopSignal{false};
-
-extern "C" void OnStopSignal(int) {
-  stopSignal = true;
-}
-
-void InstallStopHandlers() {
-  struct sigaction action {};
-  action.sa_handler = OnStopSignal;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-}
 
 struct TFetchArgs {
   std::int32_t Segments = kDefaultSegments;
@@ -65,8 +47,8 @@ bool ParseArgs(const std::vector<std::string>& args, TFetchArgs& out) {
     }
   }
   if (positional.size() != 2) return false;
-  out.Url = Utf8ToCp936(positional[0], '?');
-  out.Folder = Utf8ToCp936(positional[1], '?');
+  out.Url = ArgumentToCp936(positional[0]);
+  out.Folder = ArgumentToCp936(positional[1]);
   return true;
 }
 
@@ -87,7 +69,7 @@ bool CannotProgress(const TDownloadJob& job) {
 int RunFetch(const std::vector<std::string>& args) {
   TFetchArgs options;
   if (!ParseArgs(args, options)) return UsageError(TCliCommand::Find("fetch"));
-  InstallStopHandlers();
+  CatchStopRequests();
 
   auto lists = TReceiveLists::Create();
   TResourceRec record{};
@@ -101,7 +83,7 @@ int RunFetch(const std::vector<std::string>& args) {
   job->ExtractArchive = options.Extract;
   job->StartDownload();
 
-  TFetchProgress progress(::isatty(STDERR_FILENO) == 1);
+  TFetchProgress progress(StderrIsTerminal());
   std::size_t printed = 0;
   bool stopRequested = false;
   std::uint32_t stuckSince = 0;
@@ -117,7 +99,7 @@ int RunFetch(const std::vector<std::string>& args) {
       stuckSince = GetTickCount32();
     }
     if (!stopRequested &&
-        (stopSignal || (stuck && TickDiff(GetTickCount32(), stuckSince) >= kStalledGraceMs))) {
+        (StopRequested() || (stuck && TickDiff(GetTickCount32(), stuckSince) >= kStalledGraceMs))) {
       job->RequestStop();
       stopRequested = true;
     }

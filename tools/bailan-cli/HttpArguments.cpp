@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "platform/Cp936.h"
+#include "platform/Console.h"
 #include "transport/http/TextUtil.h"
 
 namespace bailan::cli {
@@ -20,7 +20,7 @@ bool ParseHttpArguments(const std::vector<std::string>& args, std::size_t positi
       if (!value || *value < 0) return false;
       readTimeout = *value;
     } else {
-      positional.push_back(Utf8ToCp936(args[i]));
+      positional.push_back(ArgumentToCp936(args[i], '_'));
     }
   }
   return positional.size() == positionalCount;

@@ -5,14 +5,17 @@
 #include <vector>
 
 #include "CliCommand.h"
+#include "platform/Console.h"
 #include "platform/Exception.h"
 
 int main(int argc, char** argv) {
   using namespace bailan::cli;
-  if (argc < 2) return UsageError();
-  const TCliCommand* command = TCliCommand::Find(argv[1]);
+  bailan::PrepareConsoleOutput();
+  std::vector<std::string> args = bailan::ProgramArguments(argc, argv);
+  if (args.empty()) return UsageError();
+  const TCliCommand* command = TCliCommand::Find(args.front());
   if (!command) return UsageError();
-  std::vector<std::string> args(argv + 2, argv + argc);
+  args.erase(args.begin());
   try {
     return command->Run(args);
   } catch (const bailan::Exception& error) {

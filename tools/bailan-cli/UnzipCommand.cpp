@@ -5,7 +5,7 @@
 #include <string>
 
 #include "CliCommand.h"
-#include "platform/Cp936.h"
+#include "platform/Console.h"
 #include "transport/zip/UnZipper.h"
 
 namespace bailan::cli {
@@ -14,8 +14,8 @@ namespace {
 int RunUnzip(const std::vector<std::string>& args) {
   if (args.size() != 2) return UsageError(TCliCommand::Find("unzip"));
   TUnZipper unzipper;
-  unzipper.SetZipName(Utf8ToCp936(args[0], '?'));
-  unzipper.SetDestDir(Utf8ToCp936(args[1], '?'));
+  unzipper.SetZipName(ArgumentToCp936(args[0]));
+  unzipper.SetDestDir(ArgumentToCp936(args[1]));
   unzipper.DoAll = true;
   unzipper.ReadDirectory();
   unzipper.RecreateDirs = true;

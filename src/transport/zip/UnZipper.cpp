@@ -55,7 +55,7 @@ void TUnZipper::Reset() {
 }
 
 void TUnZipper::OpenArchive() {
-  if (!archive_.IsOpen()) archive_ = TFile::Open(zipName_, TAccess::Read, TShareMode::ReadWrite);
+  if (!archive_.IsOpen()) archive_ = TFile::Open(zipName_, TAccess::Read, TShareMode::DenyWrite);
 }
 
 void TUnZipper::CloseArchive() {

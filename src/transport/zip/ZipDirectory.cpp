@@ -176,7 +176,7 @@ std::int64_t TZipDirectoryReader::FindDirectoryStart(TFile& file, TEndRecord& re
 }
 
 std::vector<TZipEntry> TZipDirectoryReader::ReadFromCompanion() {
-  TFile companion = TFile::Open(CompanionName(zipName_), TAccess::Read, TShareMode::ReadWrite);
+  TFile companion = TFile::Open(CompanionName(zipName_), TAccess::Read, TShareMode::DenyWrite);
   TEndRecord record;
   if (!FindEndRecord(companion, record)) throw EIncompleteZip(kIncompleteZipText);
   return ReadCentralDirectory(companion, record);

@@ -52,6 +52,10 @@ std::string TNginxFixture::BinaryPath() {
   return std::string();
 }
 
+const char* TNginxFixture::UnavailableReason() {
+  return "nginx is not installed (scripts/setup.sh installs nginx-light)";
+}
+
 std::string TNginxFixture::Url(const std::string& path) const {
   return "http://127.0.0.1:" + std::to_string(port_) + path;
 }

@@ -65,16 +65,6 @@ std::string ConvertWithReplacement(const char* to, const char* from, std::string
   return out;
 }
 
-std::size_t Utf8SequenceLength(std::string_view s) {
-  unsigned char c = static_cast<unsigned char>(s[0]);
-  std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
-  if (n > s.size()) return 1;
-  for (std::size_t i = 1; i < n; ++i) {
-    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return 1;
-  }
-  return n;
-}
-
 }  // namespace
 
 std::string Cp936ToUtf8(std::string_view text) {

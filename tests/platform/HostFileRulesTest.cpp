@@ -1,0 +1,88 @@
+// What the host makes different about files: sharing modes and renames of open
+// files are real on Windows and absent on Linux; paths with "\" as trail byte.
+#include <gtest/gtest.h>
+
+#include "platform/Cp936.h"
+#include "platform/Exception.h"
+#include "platform/File.h"
+#include "platform/FileSystem.h"
+#include "platform/HostSystem.h"
+#include "platform/Path.h"
+#include "support/Host.h"
+#include "support/TempDir.h"
+
+namespace bailan {
+namespace {
+
+using test::TTempDir;
+using test::WriteFileBytes;
+
+TEST(HostFileRules, WindowsTestsRunWithTheAnsiCodePage936) {
+  if (!kWindowsHost) GTEST_SKIP() << "Linux has no ANSI code page";
+  EXPECT_EQ(test::AnsiCodePage(), 936u)
+      << "the Windows tests need the ANSI code page 936: generate the zh_CN.UTF-8 locale "
+         "(localedef -i zh_CN -f UTF-8 zh_CN.UTF-8) and run Wine with LANG=zh_CN.UTF-8, as "
+         "scripts/test.sh mingw does";
+}
+
+TEST(HostFileRules, SharingModesBindOnlyOnWindows) {
+  struct TCase {
+    TShareMode First;
+    TAccess SecondAccess;
+    TShareMode SecondShare;
+    bool OpensOnWindows;
+  };
+  const TCase cases[] = {
+      {TShareMode::Exclusive, TAccess::Read, TShareMode::ReadWrite, false},
+      {TShareMode::DenyWrite, TAccess::Read, TShareMode::ReadWrite, true},  // the archive while extracting
+      {TShareMode::DenyWrite, TAccess::Write, TShareMode::ReadWrite, false},
+      {TShareMode::ReadWrite, TAccess::Write, TShareMode::ReadWrite, true},  // two segment threads
+      {TShareMode::ReadWrite, TAccess::Read, TShareMode::Exclusive, false},
+  };
+  TTempDir dir;
+  const std::string path = dir / "shared.bin";
+  WriteFileBytes(path, "0123456789");
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(static_cast<int>(&c - cases));
+    TFile first = TFile::Open(path, TAccess::Read, c.First);
+    bool opened = true;
+    try {
+      TFile second = TFile::Open(path, c.SecondAccess, c.SecondShare);
+    } catch (const EFOpenError&) {
+      opened = false;
+    }
+    EXPECT_EQ(opened, kWindowsHost ? c.OpensOnWindows : true);
+  }
+}
+
+TEST(HostFileRules, RenameOfAnOpenFileWaitsForItsHandlesOnWindows) {
+  TTempDir dir;
+  const std::string partial = dir / "setup.zip.rpc";
+  TFile segment = TFile::Create(partial, TShareMode::ReadWrite);
+  std::string reason;
+  EXPECT_EQ(RenameFile(partial, dir / "setup.zip", &reason), !kWindowsHost) << reason;
+  if (kWindowsHost) {
+    EXPECT_FALSE(reason.empty());
+    segment.Close();
+    EXPECT_TRUE(RenameFile(partial, dir / "setup.zip", &reason)) << reason;
+  }
+  EXPECT_TRUE(FileExists(dir / "setup.zip"));
+}
+
+TEST(HostFileRules, FoldersWithBackslashTrailBytes) {
+  // "\x95\x5C" is one character whose trail byte is "\".
+  const std::string product = Cp("柏岚软件") + "\x95\x5C";
+  const std::string file = std::string("D:") + PathDelim + product + PathDelim + "setup.zip";
+  EXPECT_EQ(ExtractFileName(file), "setup.zip");
+  EXPECT_EQ(ExtractFilePath(file), std::string("D:") + PathDelim + product + PathDelim);
+  EXPECT_EQ(ExtractFileName(ExcludeTrailingPathDelimiter(ExtractFilePath(file))), product);
+
+  TTempDir dir;
+  const std::string folder = Utf8ToCp936(dir.Path()) + PathDelim + product + PathDelim + "sub";
+  ASSERT_TRUE(ForceDirectories(folder));
+  EXPECT_TRUE(DirectoryExists(folder));
+  EXPECT_TRUE(std::filesystem::is_directory(test::FsPath(dir / (Cp936ToUtf8(product) + "/sub"))));
+}
+
+}  // namespace
+}  // namespace bailan
