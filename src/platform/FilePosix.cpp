@@ -29,26 +29,6 @@ int OpenFlags(TAccess access) {
 
 }  // namespace
 
-TFile::~TFile() {
-  Close();
-}
-
-TFile::TFile(TFile&& other) noexcept
-    : path_(std::move(other.path_)), handle_(other.handle_), position_(other.position_) {
-  other.handle_ = -1;
-}
-
-TFile& TFile::operator=(TFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    path_ = std::move(other.path_);
-    handle_ = other.handle_;
-    position_ = other.position_;
-    other.handle_ = -1;
-  }
-  return *this;
-}
-
 TFile TFile::Create(const std::string& path, TShareMode /*share: none on Linux*/) {
   int fd = ::open(ToHostPath(path).c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, kNewFileMode);
   if (fd < 0) {

@@ -72,19 +72,15 @@ bool ForceDirectories(const std::string& path) {
 bool GetFileDate(const std::string& path, TDateTime& value) {
   struct stat st {};
   if (!StatPath(path, st)) return false;
-  const TLocalTime local = EpochToLocalTime(st.st_mtim.tv_sec);
-  value = TDateTime::FromParts(local.Year, local.Month, local.Day, local.Hour, local.Minute, local.Second);
+  value = EpochToDateTime(st.st_mtim.tv_sec);
   return true;
 }
 
 bool SetFileDate(const std::string& path, TDateTime value) {
-  TLocalTime local;
-  value.ToParts(local.Year, local.Month, local.Day, local.Hour, local.Minute, local.Second,
-                local.Millisecond);
   timespec times[2];
   times[0].tv_sec = 0;
   times[0].tv_nsec = UTIME_OMIT;
-  times[1].tv_sec = static_cast<time_t>(LocalTimeToEpoch(local));
+  times[1].tv_sec = static_cast<time_t>(DateTimeToEpoch(value));
   times[1].tv_nsec = 0;
   return ::utimensat(AT_FDCWD, ToHostPath(path).c_str(), times, 0) == 0;
 }

@@ -70,16 +70,12 @@ bool ForceDirectories(const std::string& path) {
 bool GetFileDate(const std::string& path, TDateTime& value) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!::GetFileAttributesExW(ToHostPath(path).c_str(), GetFileExInfoStandard, &data)) return false;
-  const TLocalTime local = EpochToLocalTime(FileTimeToEpoch(data.ftLastWriteTime));
-  value = TDateTime::FromParts(local.Year, local.Month, local.Day, local.Hour, local.Minute, local.Second);
+  value = EpochToDateTime(FileTimeToEpoch(data.ftLastWriteTime));
   return true;
 }
 
 bool SetFileDate(const std::string& path, TDateTime value) {
-  TLocalTime local;
-  value.ToParts(local.Year, local.Month, local.Day, local.Hour, local.Minute, local.Second,
-                local.Millisecond);
-  const FILETIME written = EpochToFileTime(LocalTimeToEpoch(local));
+  const FILETIME written = EpochToFileTime(DateTimeToEpoch(value));
   HANDLE handle = ::CreateFileW(ToHostPath(path).c_str(), FILE_WRITE_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);

@@ -50,26 +50,6 @@ OVERLAPPED At(std::int64_t position) {
 
 }  // namespace
 
-TFile::~TFile() {
-  Close();
-}
-
-TFile::TFile(TFile&& other) noexcept
-    : path_(std::move(other.path_)), handle_(other.handle_), position_(other.position_) {
-  other.handle_ = -1;
-}
-
-TFile& TFile::operator=(TFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    path_ = std::move(other.path_);
-    handle_ = other.handle_;
-    position_ = other.position_;
-    other.handle_ = -1;
-  }
-  return *this;
-}
-
 TFile TFile::Create(const std::string& path, TShareMode share) {
   HANDLE handle = ::CreateFileW(ToHostPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, ShareFlags(share),
                                 nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/DateTime.h"
+
 namespace bailan {
 
 // A local calendar time as the host's clock and time zone give it.
@@ -15,5 +17,9 @@ TLocalTime EpochToLocalTime(long long seconds);
 // Seconds since the Unix epoch of a local calendar time (the host's time zone
 // decides daylight saving).
 long long LocalTimeToEpoch(const TLocalTime& local);
+
+// The same conversions for a TDateTime, to the whole second (file times).
+TDateTime EpochToDateTime(long long seconds);
+long long DateTimeToEpoch(TDateTime value);
 
 }  // namespace bailan
