@@ -4,9 +4,9 @@
 
 #include "HttpTestSupport.h"
 #include "platform/File.h"
-#include "support/TempDir.h"
 #include "platform/FileStream.h"
 #include "platform/MemoryStream.h"
+#include "support/TempDir.h"
 #include "transport/http/NetExceptions.h"
 
 namespace bailan::test {
@@ -55,6 +55,8 @@ TEST_F(HttpResponseTest, StatusLineFieldsAndContinuationLines) {
   EXPECT_EQ(client.Response.StatusCode, 200);
   EXPECT_EQ(client.Response.Server, "test server");
   EXPECT_EQ(client.Response.Headers.Value("x-a"), "1 and 2");
+  Head("HTTP/1.1 200 OK\r\nX-B: one \t\r\n  two  \r\n\tthree\r\n \r\nContent-Length: 0\r\n\r\n");
+  EXPECT_EQ(client.Response.Headers.Lines().front(), "X-B: one two three ");
 }
 
 TEST_F(HttpResponseTest, AnInterimContinueIsSkipped) {
@@ -90,6 +92,11 @@ TEST_F(HttpResponseTest, OverlongAndEndlessHeadsFail) {
   std::string many = "HTTP/1.1 200 OK\r\n";
   for (int i = 0; i < 1500; ++i) many += "X-" + std::to_string(i) + ": v\r\n";
   ExpectFailure<EReadLnMaxLineLengthExceeded>([&] { Head(many + "\r\n"); }, "Too many header lines.");
+  // Within the line and count limits, but 15 MB of folded value: refused after
+  // the first 256 KiB instead of joined line by line.
+  std::string folded = "HTTP/1.1 200 OK\r\nX-Folded: v\r\n";
+  for (int i = 0; i < 990; ++i) folded += " " + std::string(16000, 'f') + "\r\n";
+  ExpectFailure<EReadLnMaxLineLengthExceeded>([&] { Head(folded + "\r\n"); }, "Response head too long.");
 }
 
 // ---- bodies ----
