@@ -129,6 +129,28 @@ TEST_F(HttpRedirectTest, CookiesTravelBetweenTheHopsOfOneChain) {
   EXPECT_NE(server.Request(1).find("\r\nCookie: session=42\r\n"), std::string::npos);
 }
 
+// A bare CR (or any control byte) in a target or a cookie must not reach the
+// next request's head: the redirect fails, the cookie is dropped.
+TEST_F(HttpRedirectTest, ControlCharactersNeverReachTheNextRequest) {
+  for (const std::string control : {"\r", "\t", "\x01", "\x7f"}) {
+    server.AddScript(TConnectionScript().Respond(Redirect("/second" + control + "Injected: yes")));
+    ExpectFailure<EHttpProtocolException>(
+        [&] {
+          TMemoryStream target;
+          client.GetToStream(server.Url("/a"), target);
+        },
+        "HTTP/1.1 302 Found");
+  }
+  EXPECT_EQ(server.Requests().size(), 4u);  // no second hop for any of them
+
+  server.AddScript(TConnectionScript()
+                       .Respond(Redirect("/b", "Set-Cookie: s=1\rInjected: yes\r\nSet-Cookie: t=2\r\n"))
+                       .Respond(Ok("b")));
+  TMemoryStream target;
+  client.GetToStream(server.Url("/a"), target);
+  EXPECT_NE(server.Requests().back().Raw.find("\r\nCookie: t=2\r\n"), std::string::npos);
+}
+
 TEST_F(HttpRedirectTest, WithoutCookiesAllowedNoneAreStoredOrSent) {
   client.SetAllowCookies(false);
   server.AddScript(TConnectionScript().Respond(Redirect("/b", "Set-Cookie: s=1\r\n")).Respond(Ok("")));

@@ -129,6 +129,10 @@ void TCookieStore::AddOne(std::string_view text, const std::string& host, const 
       if (when && *when <= static_cast<std::int64_t>(std::time(nullptr))) expired = true;
     }
   }
+  // A control character would reach the Cookie header of the next hop.
+  for (const std::string* part : {&cookie.Name, &cookie.Value, &cookie.Domain, &cookie.Path}) {
+    if (HasControlCharacter(*part)) return;
+  }
   Store(std::move(cookie), expired);
 }
 

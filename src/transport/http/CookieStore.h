@@ -20,7 +20,8 @@ class TCookieStore {
   // Stores the cookies of one Set-Cookie (or Set-Cookie2 with `version2`, which
   // may hold several separated by commas) received for a request to `host` with
   // path `path`. A cookie with the name, domain and path of a stored one replaces
-  // it; an expired one removes it.
+  // it; an expired one removes it. A cookie holding a control character is
+  // ignored.
   void Add(std::string_view setCookie, const std::string& host, const std::string& path, bool version2);
 
   // The Cookie value for a request to `host` and `path`: "name=value" pairs

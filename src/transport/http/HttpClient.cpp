@@ -1,7 +1,7 @@
 #include "transport/http/HttpClient.h"
 
-#include "transport/http/ChunkedDecoder.h"
 #include "platform/MemoryStream.h"
+#include "transport/http/ChunkedDecoder.h"
 #include "transport/http/NetExceptions.h"
 #include "transport/http/RequestPath.h"
 #include "transport/http/ResponseHeadReader.h"
@@ -149,7 +149,8 @@ void THttpClient::ReadHead() {
 THttpClient::TDecision THttpClient::DecideOnResponse(THttpMethod method, TStream* target,
                                                      std::int64_t targetStart) {
   if (Response.IsRedirect()) {
-    if (!handleRedirects_) FailWithStatus(method);
+    // A target with a control character would carry it into the next request line.
+    if (!handleRedirects_ || HasControlCharacter(Response.Location)) FailWithStatus(method);
     const bool follow = redirectCount_ < redirectMaximum_;
     if (follow && target) {
       target->Seek(targetStart);
