@@ -151,6 +151,16 @@ TEST_F(HttpRedirectTest, ControlCharactersNeverReachTheNextRequest) {
   EXPECT_NE(server.Requests().back().Raw.find("\r\nCookie: t=2\r\n"), std::string::npos);
 }
 
+TEST_F(HttpRedirectTest, ACookieForAnotherDomainDoesNotCrossHosts) {
+  const std::string localhost = "http://localhost:" + std::to_string(server.Port());
+  server.AddScript(TConnectionScript().Respond(Redirect(localhost + "/b", "Set-Cookie: s=1; Domain=l\r\n")));
+  server.AddScript(TConnectionScript().Respond(Ok("b")));
+  TMemoryStream target;
+  client.GetToStream(server.Url("/a"), target);
+  ASSERT_EQ(server.Requests().size(), 2u);
+  EXPECT_EQ(server.Request(1).find("Cookie"), std::string::npos);
+}
+
 TEST_F(HttpRedirectTest, WithoutCookiesAllowedNoneAreStoredOrSent) {
   client.SetAllowCookies(false);
   server.AddScript(TConnectionScript().Respond(Redirect("/b", "Set-Cookie: s=1\r\n")).Respond(Ok("")));
