@@ -151,13 +151,15 @@ THttpClient::TDecision THttpClient::DecideOnResponse(THttpMethod method, TStream
   if (Response.IsRedirect()) {
     // A target with a control character would carry it into the next request line.
     if (!handleRedirects_ || HasControlCharacter(Response.Location)) FailWithStatus(method);
-    const bool follow = redirectCount_ < redirectMaximum_;
-    if (follow && target) {
+    // A redirect as the last answer the limit allows names no resource: a
+    // failure, never an empty success.
+    if (redirectCount_ >= redirectMaximum_) FailWithStatus(method);
+    if (target) {
       target->Seek(targetStart);
       target->SetSize(targetStart);
     }
     DrainRedirectBody(method);
-    return follow ? TDecision::FollowRedirect : TDecision::Done;
+    return TDecision::FollowRedirect;
   }
   if (!Response.IsSuccess()) FailWithStatus(method);
   if (!connection_.IsOpen()) throw ENetException(kUndefinedSituationText);
