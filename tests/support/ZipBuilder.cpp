@@ -67,7 +67,7 @@ std::string TZipBuilder::Build(std::vector<std::size_t>& localOffsets, std::size
   std::string out, central;
   localOffsets.clear();
   for (const TZipBuilderEntry& e : entries_) {
-    std::string payload = e.Method == 8 ? RawDeflate(e.Data) : e.Data;
+    std::string payload = (e.Method == 8 && !e.Precompressed) ? RawDeflate(e.Data) : e.Data;
     std::uint32_t crc =
         e.OverrideCrc ? e.Crc
                       : static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(e.Data.data()),
@@ -84,11 +84,15 @@ std::string TZipBuilder::Build(std::vector<std::size_t>& localOffsets, std::size
     Put32(fields, usize);
     Put16(fields, static_cast<std::uint32_t>(e.Name.size()));
     Put16(fields, 0);
-    localOffsets.push_back(out.size());
-    Put32(out, 0x04034b50);
-    out += fields;
-    out += e.Name;
-    out += payload;
+    if (e.CentralOnlyAt >= 0) {
+      localOffsets.push_back(static_cast<std::size_t>(e.CentralOnlyAt));
+    } else {
+      localOffsets.push_back(out.size());
+      Put32(out, 0x04034b50);
+      out += fields;
+      out += e.Name;
+      out += payload;
+    }
     Put32(central, 0x02014b50);
     Put16(central, e.VersionMadeBy);
     central += fields;

@@ -23,6 +23,8 @@ struct TZipBuilderEntry {
   std::uint32_t UncompressedSize = 0;
   bool OverrideCompressedSize = false;
   std::uint32_t CompressedSize = 0;
+  bool Precompressed = false;       // Data is the compressed data, written as is (give Crc and the size)
+  std::int64_t CentralOnlyAt = -1;  // 0 or more: only a central record, naming this local header offset
 };
 
 class TZipBuilder {

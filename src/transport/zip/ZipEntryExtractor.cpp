@@ -42,33 +42,44 @@ bool TZipEntryExtractor::Extract(const TZipEntry& entry, const TZipDestination& 
     notifyUnknownMethod_();
     return false;
   }
-  bool found = false;
-  std::uint64_t dataOffset = LocateEntryData(entry, found);
-  if (!found) return false;
+  std::uint64_t headerOffset = 0, dataOffset = 0;
+  if (!LocateEntryData(entry, headerOffset, dataOffset)) return false;
+  if (!TakeEntryData(entry, headerOffset, dataOffset)) return false;
   if (!MakeRoomForFile(entry, destination.FullName)) return false;
   if (!WriteEntryFile(entry, dataOffset, destination.FullName)) return false;
   ApplyTimeAndAttributes(entry, destination.FullName);
   return true;
 }
 
-// Reads the local header and returns where the entry's data starts; `found`
-// is false when no local header is at the entry's offset (nor, for a displaced
-// directory, at the offset shifted by as much).
-std::uint64_t TZipEntryExtractor::LocateEntryData(const TZipEntry& entry, bool& found) {
-  found = false;
+// Reads the local header and finds where the entry's data starts; false when
+// no local header is at the entry's offset (nor, for a displaced directory, at
+// the offset shifted by as much).
+bool TZipEntryExtractor::LocateEntryData(const TZipEntry& entry, std::uint64_t& headerOffset,
+                                         std::uint64_t& dataOffset) {
   std::uint64_t offsets[2] = {entry.LocalHeaderOffset,
                               entry.LocalHeaderOffset + static_cast<std::uint64_t>(entry.OffsetShift)};
   for (std::uint64_t offset : offsets) {
     unsigned char header[kLocalHeaderSize];
     if (!ReadZipBytesAt(archive_, offset, header, sizeof header)) throw EFatalUnzipError(kPrematureEndText);
     if (GetU32(header) == kLocalHeaderSignature) {
-      found = true;
-      return offset + kLocalHeaderSize + GetU16(header + local::kNameLength) +
-             GetU16(header + local::kExtraLength);
+      headerOffset = offset;
+      dataOffset = offset + kLocalHeaderSize + GetU16(header + local::kNameLength) +
+                   GetU16(header + local::kExtraLength);
+      return true;
     }
     if (entry.OffsetShift == 0) break;
   }
-  return 0;
+  return false;
+}
+
+// Claims the entry's bytes of the archive; false when another entry's data
+// was already taken from any of them.
+bool TZipEntryExtractor::TakeEntryData(const TZipEntry& entry, std::uint64_t headerOffset,
+                                       std::uint64_t dataOffset) {
+  const std::uint64_t end = entry.CompressedSize > std::numeric_limits<std::uint64_t>::max() - dataOffset
+                                ? std::numeric_limits<std::uint64_t>::max()
+                                : dataOffset + entry.CompressedSize;
+  return taken_.Take(headerOffset, end);
 }
 
 // Decides about an existing file of the name; true when the entry may be written.
