@@ -47,6 +47,11 @@ inline constexpr std::uint32_t faArchive = 0x20;
 std::int32_t FileGetAttr(const std::string& path);
 bool FileSetAttr(const std::string& path, std::uint32_t attributes);
 
+// Sets the Unix permission bits (read, write, execute for owner, group and
+// others: the low nine bits of `mode`) of an existing file, narrowed by the
+// process umask. Set-user-id, set-group-id and sticky bits are never set.
+bool FileSetPermissions(const std::string& path, std::uint32_t mode);
+
 // The platform's text for its last error on this thread, and for a given code.
 std::string LastSystemErrorText();
 std::string SystemErrorText(int code);

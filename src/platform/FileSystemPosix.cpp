@@ -52,6 +52,25 @@ bool StatPath(const std::string& path, struct stat& st) {
   return ::stat(ToHostPath(path).c_str(), &st) == 0;
 }
 
+constexpr mode_t kPermissionBits = 0777;  // rwx for owner, group, others; never 07000
+
+// The process umask, read without changing it (umask() would, for a moment,
+// for every thread); the umask() round trip only where /proc cannot say.
+mode_t ProcessUmask() {
+  if (FILE* status = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    unsigned value = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, status))
+      found = std::sscanf(line, "Umask: %o", &value) == 1;
+    std::fclose(status);
+    if (found) return static_cast<mode_t>(value);
+  }
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
+}
+
 }  // namespace
 
 std::string ToHostPath(const std::string& path) {
@@ -146,6 +165,11 @@ bool FileSetAttr(const std::string& path, std::uint32_t attributes) {
     mode |= S_IWUSR;  // writable again for its owner
   }
   return ::chmod(ToHostPath(path).c_str(), mode) == 0;
+}
+
+bool FileSetPermissions(const std::string& path, std::uint32_t mode) {
+  const mode_t bits = static_cast<mode_t>(mode) & kPermissionBits & ~ProcessUmask();
+  return ::chmod(ToHostPath(path).c_str(), bits) == 0;
 }
 
 std::string SystemErrorText(int code) {

@@ -22,6 +22,18 @@ using namespace zip;
 
 // The MS-DOS attribute bits an entry's external attributes carry over.
 constexpr std::uint32_t kDosAttributeMask = faReadOnly | faHidden | faSysFile | faArchive;
+// An entry made on a Unix host (the high byte of "version made by") carries
+// its file mode in the high 16 bits of the external attributes.
+constexpr std::uint8_t kUnixHost = 3;
+constexpr unsigned kUnixModeShift = 16;
+constexpr std::uint32_t kUnixPermissionBits = 0777;
+
+// The Unix permission bits an entry carries; 0 when it was made elsewhere or
+// gave none (then the MS-DOS bits apply as for any entry).
+std::uint32_t UnixPermissionsOf(const TZipEntry& entry) {
+  if ((entry.VersionMadeBy >> 8) != kUnixHost) return 0;
+  return (entry.ExternalAttributes >> kUnixModeShift) & kUnixPermissionBits;
+}
 
 }  // namespace
 
@@ -173,9 +185,16 @@ void TZipEntryExtractor::DecodeEntryData(const TZipEntry& entry, TZipEntryInput&
 
 void TZipEntryExtractor::ApplyTimeAndAttributes(const TZipEntry& entry, const std::string& fullName) {
   SetFileDate(fullName, DosDateTimeToDateTime(entry.DosDate, entry.DosTime));
-  // Only read-only means something to this platform's files, and a new file is
-  // writable: the other bits need no call.
-  if (settings_.RetainAttributes && (entry.ExternalAttributes & kDosAttributeMask & faReadOnly)) {
+  if (!settings_.RetainAttributes) return;
+  // A Unix entry's own permission bits, so that a program it holds can be
+  // started; never set-id or sticky bits, and narrowed by the umask.
+  if (const std::uint32_t mode = UnixPermissionsOf(entry); mode != 0) {
+    FileSetPermissions(fullName, mode);
+    return;
+  }
+  // Of the MS-DOS bits only read-only means something to this platform's files,
+  // and a new file is writable: the other bits need no call.
+  if (entry.ExternalAttributes & kDosAttributeMask & faReadOnly) {
     FileSetAttr(fullName, entry.ExternalAttributes & kDosAttributeMask);
   }
 }

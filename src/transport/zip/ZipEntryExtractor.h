@@ -33,7 +33,8 @@ struct TZipEntrySettings {
 
 // Writes single entries of one archive to their resolved destinations: folder
 // entries made, files decoded by their method and kept only when their size and
-// CRC-32 come out right, with the entry's time and read-only attribute. An
+// CRC-32 come out right, with the entry's time and its read-only attribute (or,
+// for an entry made on a Unix host, its permission bits). An
 // entry whose data (local header through compressed data) overlaps the data of
 // an entry taken before is skipped like an entry that cannot be read.
 class TZipEntryExtractor {
