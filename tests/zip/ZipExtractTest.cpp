@@ -103,9 +103,14 @@ TEST(ZipExtract, NamesInCp936AndUtf8) {
   TZipBuilderEntry flagged = Entry("中文\xF0\x9F\x98\x80.txt", "u");  // an emoji CP936 cannot hold
   flagged.Flags = 0x0800;
   WriteFileBytes(dir / "a.zip",
-                 TZipBuilder().AddFile(Utf8ToCp936("目录/文件.txt"), "c").Add(flagged).Build());
-  EXPECT_EQ(ExtractLikeTheInstaller(dir / "a.zip", dir / "D"), 2);
+                 TZipBuilder()
+                     .AddFile(Utf8ToCp936("目录/文件.txt"), "c")
+                     .Add(flagged)
+                     .AddFile("dir/\x81\x5C.txt", "lead")  // "乗": the lowest lead byte, then the byte of "\"
+                     .Build());
+  EXPECT_EQ(ExtractLikeTheInstaller(dir / "a.zip", dir / "D"), 3);
   EXPECT_EQ(ReadFileBytes(dir / "D/目录/文件.txt"), "c");
+  EXPECT_EQ(ReadFileBytes(dir / "D/dir/乗.txt"), "lead");
   EXPECT_EQ(ReadFileBytes(dir / "D/中文_.txt"), "u");
 }
 
