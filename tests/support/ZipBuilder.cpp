@@ -18,7 +18,7 @@ void Put32(std::string& out, std::uint32_t v) {
 
 }  // namespace
 
-std::string RawDeflate(const std::string& data) {
+std::string RawDeflate(const std::string& data, bool finish) {
   z_stream s{};
   if (deflateInit2(&s, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
     throw std::runtime_error("deflate");
@@ -27,7 +27,7 @@ std::string RawDeflate(const std::string& data) {
   s.avail_in = static_cast<uInt>(data.size());
   s.next_out = reinterpret_cast<Bytef*>(out.data());
   s.avail_out = static_cast<uInt>(out.size());
-  deflate(&s, Z_FINISH);
+  deflate(&s, finish ? Z_FINISH : Z_FULL_FLUSH);
   out.resize(s.total_out);
   deflateEnd(&s);
   return out;

@@ -45,7 +45,8 @@ class TZipBuilder {
   std::uint16_t thisDisk_ = 0, directoryDisk_ = 0;
 };
 
-// Raw deflate of `data` (zlib, window bits -15).
-std::string RawDeflate(const std::string& data);
+// Raw deflate of `data` (zlib, window bits -15). Without `finish` the stream
+// ends in a full flush instead of a final block: copies of it can be joined.
+std::string RawDeflate(const std::string& data, bool finish = true);
 
 }  // namespace bailan::test

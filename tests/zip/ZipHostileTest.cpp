@@ -94,16 +94,7 @@ TEST(ZipHostile, EntriesThatShareDataAreSkipped) {
 // (which starts without history) repeated, then an empty final block.
 std::string DeflatedZeros(int mebibytes, std::uint32_t& crc) {
   const std::string zeros(1 << 20, '\0');
-  z_stream stream{};
-  deflateInit2(&stream, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-  std::string piece(deflateBound(&stream, zeros.size()) + 16, '\0');
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.data()));
-  stream.avail_in = static_cast<uInt>(zeros.size());
-  stream.next_out = reinterpret_cast<Bytef*>(piece.data());
-  stream.avail_out = static_cast<uInt>(piece.size());
-  deflate(&stream, Z_FULL_FLUSH);
-  piece.resize(stream.total_out);
-  deflateEnd(&stream);
+  const std::string piece = RawDeflate(zeros, false);
   const uLong pieceCrc =
       crc32(0, reinterpret_cast<const Bytef*>(zeros.data()), static_cast<uInt>(zeros.size()));
   std::string out;
