@@ -43,9 +43,10 @@ bool IsHostDirectory(const char* host) {
 }
 
 // Makes one level; an existing entry is no failure here (whether it is a
-// folder shows at the next level or at the end).
+// folder shows at the next level or at the end), nor an existing folder that
+// the system reports otherwise (a read-only mount, a parent not writable).
 bool MakeHostLevel(const char* host) {
-  return ::mkdir(host, kNewFolderMode) == 0 || errno == EEXIST;
+  return ::mkdir(host, kNewFolderMode) == 0 || errno == EEXIST || IsHostDirectory(host);
 }
 
 bool StatPath(const std::string& path, struct stat& st) {
