@@ -19,10 +19,33 @@ DWORD AttributesOf(const std::string& path) {
   return ::GetFileAttributesW(ToHostPath(path).c_str());
 }
 
-// True for a folder separator of the file system: the API takes "/" as well as
-// "\", and a "/" or "\" byte inside a double-byte character is no separator.
-bool IsHostDelim(char c) {
-  return c == '\\' || c == '/';
+// Without the "\\?\" prefix the wide API takes paths of up to MAX_PATH UTF-16
+// units with the NUL, and the file systems names of up to 255 units.
+constexpr std::size_t kMaxHostPathLength = MAX_PATH - 1;
+constexpr std::size_t kMaxHostNameLength = 255;
+// Every permission bit that lets the owner write: its absence is read-only.
+constexpr std::uint32_t kOwnerWriteBit = 0200;
+
+// The API takes "/" as well as "\" between names; in UTF-16 neither is ever part
+// of another character.
+bool IsHostDelim(wchar_t c) {
+  return c == L'\\' || c == L'/';
+}
+
+bool HostPathFits(const std::wstring& host) {
+  if (host.size() > kMaxHostPathLength) return false;
+  std::size_t nameStart = 0;
+  for (std::size_t i = 0; i <= host.size(); ++i) {
+    if (i < host.size() && !IsHostDelim(host[i])) continue;
+    if (i - nameStart > kMaxHostNameLength) return false;
+    nameStart = i + 1;
+  }
+  return true;
+}
+
+bool IsHostDirectory(const wchar_t* host) {
+  const DWORD attributes = ::GetFileAttributesW(host);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 }  // namespace
@@ -37,8 +60,7 @@ bool FileExists(const std::string& path) {
 }
 
 bool DirectoryExists(const std::string& path) {
-  const DWORD attributes = AttributesOf(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  return IsHostDirectory(ToHostPath(path).c_str());
 }
 
 bool DeleteFile(const std::string& path) {
@@ -53,18 +75,27 @@ bool RenameFile(const std::string& from, const std::string& to, std::string* rea
   return moved;
 }
 
+bool IsCreatablePath(const std::string& path) {
+  return HostPathFits(ToHostPath(path));
+}
+
 bool ForceDirectories(const std::string& path) {
   const std::string folder = ExcludeTrailingPathDelimiter(path);
   if (folder.empty()) return false;
-  if (DirectoryExists(folder)) return true;
-  // One level after the other from the top; a level that exists (or cannot be
-  // made, such as a drive or a server) is passed over, and the last one decides.
-  for (std::size_t i = 0; i < folder.size(); i += Cp936CharLength(folder, i)) {
-    if (i > 0 && IsHostDelim(folder[i])) {
-      ::CreateDirectoryW(ToHostPath(folder.substr(0, i)).c_str(), nullptr);
-    }
+  std::wstring host = ToHostPath(folder);
+  if (IsHostDirectory(host.c_str())) return true;
+  if (!HostPathFits(host)) return false;
+  // One level after the other from the top, each separator cut in place for the
+  // level above it; a level that exists (or cannot be made, such as a drive or
+  // a server) is passed over, and the last one decides.
+  for (std::size_t i = 1; i < host.size(); ++i) {
+    if (!IsHostDelim(host[i]) || IsHostDelim(host[i - 1])) continue;
+    const wchar_t delim = host[i];
+    host[i] = L'\0';
+    ::CreateDirectoryW(host.c_str(), nullptr);
+    host[i] = delim;
   }
-  return ::CreateDirectoryW(ToHostPath(folder).c_str(), nullptr) != 0 || DirectoryExists(folder);
+  return ::CreateDirectoryW(host.c_str(), nullptr) != 0 || IsHostDirectory(host.c_str());
 }
 
 bool GetFileDate(const std::string& path, TDateTime& value) {
@@ -94,6 +125,16 @@ bool FileSetAttr(const std::string& path, std::uint32_t attributes) {
   DWORD settable = attributes & kSettableAttributes;
   if (settable == 0) settable = FILE_ATTRIBUTE_NORMAL;
   return ::SetFileAttributesW(ToHostPath(path).c_str(), settable) != 0;
+}
+
+bool FileSetPermissions(const std::string& path, std::uint32_t mode) {
+  // Windows files have no Unix permission bits; of them only the owner's write
+  // bit has a meaning here, as the read-only attribute.
+  const DWORD attributes = AttributesOf(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD wanted = (mode & kOwnerWriteBit) != 0 ? attributes & ~FILE_ATTRIBUTE_READONLY
+                                                    : attributes | FILE_ATTRIBUTE_READONLY;
+  return wanted == attributes || ::SetFileAttributesW(ToHostPath(path).c_str(), wanted) != 0;
 }
 
 std::string SystemErrorText(int code) {

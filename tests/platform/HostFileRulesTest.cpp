@@ -69,6 +69,19 @@ TEST(HostFileRules, RenameOfAnOpenFileWaitsForItsHandlesOnWindows) {
   EXPECT_TRUE(FileExists(dir / "setup.zip"));
 }
 
+// Windows counts UTF-16 units: MAX_PATH with the NUL for a path, 255 for a name.
+TEST(HostFileRules, WindowsPathLimitsCountUtf16Units) {
+  if (!kWindowsHost) GTEST_SKIP() << "Linux's limits are tested in FileSystem";
+  const std::string chinese = Cp("柏");  // two CP936 bytes, one UTF-16 unit
+  std::string name254;
+  for (int i = 0; i < 254; ++i) name254 += chinese;
+  const std::string name255 = name254 + chinese;
+  EXPECT_TRUE(IsCreatablePath("C:\\x\\" + name254));  // 259 units
+  EXPECT_TRUE(IsCreatablePath("C:\\" + name255));
+  EXPECT_FALSE(IsCreatablePath("C:\\" + name255 + chinese));
+  EXPECT_FALSE(IsCreatablePath("C:\\x\\y\\" + name255));
+}
+
 TEST(HostFileRules, FoldersWithBackslashTrailBytes) {
   // "\x95\x5C" is one character whose trail byte is "\".
   const std::string product = Cp("柏岚软件") + "\x95\x5C";

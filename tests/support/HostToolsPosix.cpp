@@ -1,4 +1,5 @@
 // The Linux programs that some tests use as peers: a shell, the archivers, sha256sum.
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <cerrno>
@@ -20,6 +21,12 @@ bool RunningUnderWine() {
 
 unsigned AnsiCodePage() {
   return 0;
+}
+
+std::size_t PeakMemoryBytes() {
+  struct rusage usage {};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return static_cast<std::size_t>(usage.ru_maxrss) * 1024;  // kilobytes on Linux
 }
 
 bool HaveTool(const std::string& tool) {

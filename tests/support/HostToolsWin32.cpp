@@ -4,8 +4,9 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
-// After windows.h, which it needs.
+// After windows.h, which they need.
 #include <bcrypt.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <stdexcept>
@@ -25,6 +26,13 @@ bool RunningUnderWine() {
 
 unsigned AnsiCodePage() {
   return ::GetACP();
+}
+
+std::size_t PeakMemoryBytes() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (!::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters)) return 0;
+  return counters.PeakWorkingSetSize;
 }
 
 bool HaveTool(const std::string& /*tool*/) {
