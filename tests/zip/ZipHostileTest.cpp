@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "platform/HostSystem.h"
 #include "support/TempDir.h"
 #include "support/ZipBuilder.h"
 #include "support/ZipTestSupport.h"
@@ -38,6 +39,8 @@ TEST(ZipHostile, DeepNameIsAnEntryThatCannotBeCreated) {
 }
 
 TEST(ZipHostile, DestinationOfAnOverlongPathIsRefused) {
+  if (kWindowsHost)
+    GTEST_SKIP() << "Windows paths end at MAX_PATH (259 UTF-16 units): HostFileRules tests that limit";
   struct TCase {
     std::string Path, Name;
     bool Accepted;
