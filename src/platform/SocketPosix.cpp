@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "platform/Socket.h"
+#include "platform/SocketCanceller.h"
 #include "platform/SocketErrorPosix.h"
 
 namespace bailan {
@@ -93,7 +94,7 @@ TSocket::~TSocket() {
   Close();
 }
 
-TSocket::TSocket(TSocket&& other) noexcept : handle_(other.handle_) {
+TSocket::TSocket(TSocket&& other) noexcept : handle_(other.handle_), canceller_(std::move(other.canceller_)) {
   other.handle_ = -1;
 }
 
@@ -101,6 +102,7 @@ TSocket& TSocket::operator=(TSocket&& other) noexcept {
   if (this != &other) {
     Close();
     handle_ = other.handle_;
+    canceller_ = std::move(other.canceller_);
     other.handle_ = -1;
   }
   return *this;
@@ -142,6 +144,7 @@ TSocket TSocket::ListenLoopback(std::uint16_t port, int& error) {
 }
 
 void TSocket::Close() {
+  DetachCanceller();
   if (handle_ >= 0) {
     ::close(SocketOf(handle_));
     handle_ = -1;
@@ -156,7 +159,11 @@ void TSocket::AbortiveClose() {
 }
 
 void TSocket::Shutdown() {
-  if (handle_ >= 0) ::shutdown(SocketOf(handle_), SHUT_RDWR);
+  if (handle_ >= 0) ShutdownHandle(handle_);
+}
+
+void TSocket::ShutdownHandle(std::intptr_t handle) {
+  ::shutdown(SocketOf(handle), SHUT_RDWR);
 }
 
 TSocketWait TSocket::StartConnect(const TIPv4Address& address, std::uint16_t port, int& error) {

@@ -6,7 +6,9 @@
 
 #include "engine/EngineSettings.h"
 #include "platform/FileSystem.h"
+#include "platform/Socket.h"
 #include "platform/Thread.h"
+#include "platform/Tick.h"
 #include "support/EngineRun.h"
 #include "support/TempDir.h"
 #include "support/TestServer.h"
@@ -41,10 +43,24 @@ std::size_t CountLines(const std::vector<std::string>& log, const std::string& l
   return static_cast<std::size_t>(std::count(log.begin(), log.end(), line));
 }
 
+// The retry lines of a log ("线程%d：...，%d秒后第%d次重试.").
+std::size_t CountRetryLines(const std::vector<std::string>& log) {
+  const std::string retry = LogText("次重试.");
+  return static_cast<std::size_t>(std::count_if(log.begin(), log.end(), [&](const std::string& line) {
+    return line.size() > retry.size() && line.compare(line.size() - retry.size(), retry.size(), retry) == 0;
+  }));
+}
+
 class DownloadRun : public ::testing::Test {
  protected:
-  void SetUp() override { EngineSettings().ReadTimeoutMs = 30000; }
-  void TearDown() override { EngineSettings().ReadTimeoutMs = 30000; }
+  // Short pauses between tries, so that a test sees several of them.
+  void SetUp() override { SetSettings(30000, 50, 200); }
+  void TearDown() override { SetSettings(30000, 1000, 30000); }
+  static void SetSettings(std::int32_t readTimeout, std::int32_t firstPause, std::int32_t maxPause) {
+    EngineSettings().ReadTimeoutMs = readTimeout;
+    EngineSettings().RetryFirstPauseMs = firstPause;
+    EngineSettings().RetryMaxPauseMs = maxPause;
+  }
 
   TTempDir dir;
   TTestServer server;
@@ -246,45 +262,158 @@ TEST_F(DownloadRun, UrlWithoutAFileNameEndsAtOnce) {
   EXPECT_FALSE(FileExists(dir / ".rpc"));
 }
 
-TEST_F(DownloadRun, StalledSegmentEndsAfterTheReadTimeOut) {
+TEST_F(DownloadRun, StalledSegmentIsTriedAgainAfterItsReadTimeOut) {
   EngineSettings().ReadTimeoutMs = 300;
-  server.AddFile("/s.bin", PatternBytes(100));
-  // HEAD from the files, then a GET whose answer never comes.
+  const std::string body = PatternBytes(100);
+  server.AddFile("/s.bin", body);
+  // HEAD from the files, then a GET whose answer never comes; the next try is
+  // served from the files.
   server.AddScript(TConnectionScript().ReadRequest().Send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n"));
   server.AddScript(TConnectionScript().ReadRequest().Hang());
   TEngineRun run(server.Url("/s.bin"), dir.Path(), 1);
-  run.Job->StartDownload();
-  for (int i = 0; i < 400 && run.Job->ActiveSegments == 0; ++i) SleepMs(5);
-  for (int i = 0; i < 400 && run.Job->ActiveSegments != 0; ++i) SleepMs(5);
-  EXPECT_EQ(run.Job->ActiveSegments, 0);  // it gave up by itself
-  EXPECT_EQ(run.Job->Running, 1);         // the run does not notice
+  ASSERT_TRUE(run.RunToEnd(10000));
+  EXPECT_EQ(ReadFileBytes(dir / "s.bin"), body);
   const auto log = run.UntimedLog();
-  EXPECT_EQ(CountLines(log, LogText("线程1完成退出.")), 0u);
-  ASSERT_TRUE(run.StopAndWait(5000));
-  EXPECT_EQ(run.Job->ReceivedSize, 0);
+  EXPECT_EQ(CountLines(log, LogText("线程1：接收超时，1秒后第1次重试.")), 1u)
+      << ::testing::PrintToString(log);
+  EXPECT_EQ(CountRetryLines(log), 1u);
 }
 
-TEST_F(DownloadRun, ServerThatIgnoresRangeWritesNothing) {
+TEST_F(DownloadRun, ConnectionResetMidSegmentIsResumedWhereItBroke) {
+  const std::string body = PatternBytes(300000);
+  server.AddFile("/reset.bin", body);
+  test::TFileServingOptions options = test::Throttled(8192, 2);
+  options.ResetAfterBytes = 40000;  // the first body longer than that breaks off
+  options.ResetCount = 1;
+  server.SetFileOptions(options);
+  TEngineRun run(server.Url("/reset.bin"), dir.Path());
+  ASSERT_TRUE(run.RunToEnd());
+  EXPECT_EQ(ReadFileBytes(dir / "reset.bin"), body);
+  const auto log = run.UntimedLog();
+  EXPECT_EQ(CountRetryLines(log), 1u) << ::testing::PrintToString(log);
+  EXPECT_EQ(log.back(), LogText("资源接收完成."));
+  // The retry asked only for what was missing: four GETs, one of them resuming.
+  EXPECT_EQ(RangesRequested(server).size(), 4u);
+}
+
+TEST_F(DownloadRun, RefusedPortForTwoTriesThenServed) {
+  // A port with nothing behind it: the table needs no size probe.
+  int error = 0;
+  const std::uint16_t port = TSocket::ListenLoopback(0, error).LocalPort();
+  ASSERT_EQ(error, 0);
+  const std::string body = PatternBytes(5000);
+  WriteFileBytes(dir / "late.bin.rpc", std::string(5000, '\0'));
+  WriteFileBytes(dir / "late.bin.rpc.cfg", ResumeFileImage(5000, 1, {{0, 5000, 0}}));
+  SetSettings(30000, 300, 1000);
+  TEngineRun run("http://127.0.0.1:" + std::to_string(port) + "/late.bin", dir.Path());
+  run.Job->StartDownload();
+  const std::string second = LogText("线程1：连接失败，1秒后第2次重试.");
+  for (int i = 0; i < 400 && CountLines(run.UntimedLog(), second) == 0; ++i) SleepMs(5);
+  ASSERT_EQ(CountLines(run.UntimedLog(), second), 1u) << ::testing::PrintToString(run.UntimedLog());
+  TTestServer late(port);  // up before the third try, 600 ms after the second failure
+  late.AddFile("/late.bin", body);
+  ASSERT_TRUE(run.Job->WaitUntilIdle(10000));
+  run.WaitForThreads();
+  EXPECT_EQ(ReadFileBytes(dir / "late.bin"), body);
+  EXPECT_EQ(CountRetryLines(run.UntimedLog()), 2u);
+}
+
+TEST_F(DownloadRun, EightFailuresInARowGiveTheSlotUpAndEndTheRun) {
+  int error = 0;
+  const std::uint16_t port = TSocket::ListenLoopback(0, error).LocalPort();
+  WriteFileBytes(dir / "never.bin.rpc", std::string(3000, '\0'));
+  const std::string cfg = ResumeFileImage(3000, 3, {{0, 1000, 1000}, {1000, 2000, 20}, {2000, 3000, 1000}});
+  WriteFileBytes(dir / "never.bin.rpc.cfg", cfg);
+  TEngineRun run("http://127.0.0.1:" + std::to_string(port) + "/never.bin", dir.Path());
+  ASSERT_TRUE(run.RunToEnd(20000));  // ends by itself, without a stop
+  const auto log = run.UntimedLog();
+  EXPECT_EQ(CountRetryLines(log), 7u) << ::testing::PrintToString(log);
+  EXPECT_EQ(CountLines(log, LogText("线程2：连续8次没有收到数据，放弃.")), 1u);
+  EXPECT_EQ(log.back(), LogText("资源接收未完成，任务中止."));
+  EXPECT_EQ(ReadFileBytes(dir / "never.bin.rpc.cfg"), cfg);  // saved again, unchanged
+  EXPECT_EQ(run.Job->RunErrorClass(), "EConnectException");
+  EXPECT_FALSE(run.Job->Finished);
+}
+
+TEST_F(DownloadRun, StopCutsAStalledReadOrProbeShort) {
+  server.AddFile("/hang.bin", PatternBytes(100));
+  for (const bool duringProbe : {true, false}) {
+    SCOPED_TRACE(duringProbe ? "size probe" : "segment read");
+    TTempDir folder;
+    if (!duringProbe) {
+      WriteFileBytes(folder / "hang.bin.rpc", std::string(100, '\0'));
+      WriteFileBytes(folder / "hang.bin.rpc.cfg", ResumeFileImage(100, 1, {{0, 100, 0}}));
+    }
+    const std::size_t before = server.Requests().size();
+    server.AddScript(TConnectionScript().ReadRequest().Hang());
+    TEngineRun run(server.Url("/hang.bin"), folder.Path(), 1);
+    run.Job->StartDownload();
+    ASSERT_TRUE(server.WaitForRequests(before + 1, 5000));
+    SleepMs(100);
+    const std::uint32_t asked = GetTickCount32();
+    run.Job->RequestStop();
+    ASSERT_TRUE(run.Job->WaitUntilIdle(5000));
+    EXPECT_LT(TickDiff(GetTickCount32(), asked), 1000u) << "the stop waited for the read time-out";
+    run.WaitForThreads();
+    EXPECT_EQ(run.UntimedLog().back(), LogText("资源接收未完成，任务中止."));
+    EXPECT_TRUE(run.Job->RunErrorClass().empty()) << run.Job->RunErrorMessage();
+    EXPECT_EQ(FileExists(folder / "hang.bin.rpc"), !duringProbe);
+  }
+}
+
+TEST_F(DownloadRun, ServerThatIgnoresRangeServesOnlyTheSegmentFromZero) {
   const std::string body = PatternBytes(5000);
   server.AddFile("/whole.bin", body);
   test::TFileServingOptions ignore;
   ignore.IgnoreRange = true;
   server.SetFileOptions(ignore);
   TEngineRun run(server.Url("/whole.bin"), dir.Path());
-  run.Job->StartDownload();
-  for (int i = 0; i < 1000 && run.Job->Log.Count() < 8; ++i) SleepMs(5);
-  ASSERT_TRUE(run.StopAndWait(5000));
-  // Segments 2 and 3 would have written the resource's first bytes at their offsets.
-  EXPECT_EQ(ReadFileBytes(dir / "whole.bin.rpc"), std::string(5000, '\0'));
+  ASSERT_TRUE(run.RunToEnd(10000));  // every other slot is given up: the run ends by itself
+  // Segment 1 takes its 1666 bytes from the start of the whole body; segments 2
+  // and 3 would have written the resource's first bytes at their offsets.
+  EXPECT_EQ(ReadFileBytes(dir / "whole.bin.rpc"), body.substr(0, 1666) + std::string(5000 - 1666, '\0'));
   const auto log = run.UntimedLog();
-  for (int k = 1; k <= 3; ++k) {
-    EXPECT_EQ(
-        CountLines(
-            log,
-            LogText(("线程" + std::to_string(k) + "：服务器没有按请求的范围应答（200），退出.").c_str())),
-        1u);
+  EXPECT_EQ(CountLines(log, LogText("线程1完成退出.")), 1u);
+  for (int k = 2; k <= 3; ++k) {
+    const std::string line = "线程" + std::to_string(k) + "：服务器没有按请求的范围应答（200），退出.";
+    EXPECT_EQ(CountLines(log, LogText(line.c_str())), 1u) << ::testing::PrintToString(log);
   }
+  EXPECT_EQ(CountRetryLines(log), 0u);
   EXPECT_EQ(log.back(), LogText("资源接收未完成，任务中止."));
+  EXPECT_EQ(run.Job->RunErrorClass(), "ERangeError");
+  EXPECT_EQ(ReadFileBytes(dir / "whole.bin.rpc.cfg"),
+            ResumeFileImage(5000, 3, {{0, 1666, 1666}, {1666, 3332, 0}, {3332, 5000, 0}}));
+}
+
+TEST_F(DownloadRun, ReplyThatIsNotTheRangeWritesNothingAndSaysWhy) {
+  // Segment 1 resumes at byte 100 of [0, 1000).
+  const struct {
+    const char* head;
+    const char* why;
+  } cases[] = {
+      {"HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 101-999/1000\r\nContent-Length: 899\r\n\r\n",
+       "206, Content-Range: bytes 101-999/1000"},
+      {"HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 100-999/1000\r\nTransfer-Encoding: "
+       "chunked\r\n\r\n",
+       "206, Content-Range: bytes 100-999/1000, Transfer-Encoding: chunked"},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n", "200"},
+  };
+  for (const auto& each : cases) {
+    SCOPED_TRACE(each.why);
+    TTempDir folder;
+    const std::string partial(1000, 'x');
+    WriteFileBytes(folder / "r.bin.rpc", partial);
+    WriteFileBytes(folder / "r.bin.rpc.cfg", ResumeFileImage(1000, 1, {{0, 1000, 100}}));
+    server.AddScript(TConnectionScript().Respond(each.head + PatternBytes(1000)));
+    TEngineRun run(server.Url("/r.bin"), folder.Path(), 1);
+    ASSERT_TRUE(run.RunToEnd(5000));
+    EXPECT_EQ(ReadFileBytes(folder / "r.bin.rpc"), partial);
+    const auto log = run.UntimedLog();
+    const std::string line = std::string("线程1：服务器没有按请求的范围应答（") + each.why + "），退出.";
+    EXPECT_EQ(CountLines(log, LogText(line.c_str())), 1u) << ::testing::PrintToString(log);
+    EXPECT_EQ(CountRetryLines(log), 0u);
+    EXPECT_EQ(run.Job->RunErrorClass(), "ERangeError");
+  }
 }
 
 TEST_F(DownloadRun, StopRequestedWhileIdleStopsTheNextRunOnce) {
@@ -376,18 +505,66 @@ TEST_F(DownloadRun, SlowConnectionShowsProgressBlockByBlock) {
             body.substr(0, static_cast<std::size_t>(kept)));
 }
 
-TEST_F(DownloadRun, ResourceThatChangedSizeSinceTheStopIsNotMixedIn) {
+TEST_F(DownloadRun, ResourceThatChangedSizeSinceTheStopStartsAfreshOnce) {
   // The table was saved for a 1000-byte resource; the server now has 1200 bytes.
-  server.AddFile("/changed.bin", PatternBytes(1200));
-  WriteFileBytes(dir / "changed.bin.rpc", std::string(1000, '\0'));
-  WriteFileBytes(dir / "changed.bin.rpc.cfg", ResumeFileImage(1000, 1, {{0, 1000, 0}}));
-  TEngineRun run(server.Url("/changed.bin"), dir.Path());
-  run.Job->StartDownload();
-  for (int i = 0; i < 1000 && run.Job->Log.Count() < 4; ++i) SleepMs(5);
-  ASSERT_TRUE(run.StopAndWait(5000));
-  EXPECT_EQ(ReadFileBytes(dir / "changed.bin.rpc"), std::string(1000, '\0'));
-  EXPECT_EQ(CountLines(run.UntimedLog(), LogText("线程1：服务器没有按请求的范围应答（206），退出.")), 1u);
-  EXPECT_EQ(run.Job->ReceivedSize, 0);
+  const std::string body = PatternBytes(1200);
+  server.AddFile("/changed.bin", body);
+  WriteFileBytes(dir / "changed.bin.rpc", std::string(1000, 'x'));
+  WriteFileBytes(dir / "changed.bin.rpc.cfg", ResumeFileImage(1000, 1, {{0, 1000, 400}}));
+  TEngineRun run(server.Url("/changed.bin"), dir.Path(), 1);
+  ASSERT_TRUE(run.RunToEnd(5000));
+  EXPECT_EQ(ReadFileBytes(dir / "changed.bin"), body);
+  const auto log = run.UntimedLog();
+  EXPECT_EQ(CountLines(log, LogText("服务器上的资源已改变，删除已接收的数据，重新开始接收.")), 1u)
+      << ::testing::PrintToString(log);
+  EXPECT_EQ(CountLines(log, LogText("重新取得资源原始大小：1200 字节。")), 1u);
+  EXPECT_EQ(log.back(), LogText("资源接收完成."));
+
+  // A second change within the same run ends it.
+  TTempDir again;
+  WriteFileBytes(again / "changed.bin.rpc", std::string(1000, 'x'));
+  WriteFileBytes(again / "changed.bin.rpc.cfg", ResumeFileImage(1000, 1, {{0, 1000, 400}}));
+  server.AddScript(TConnectionScript().Respond(
+      "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 400-1199/1200\r\nContent-Length: 800\r\n\r\n" +
+      body.substr(400)));
+  server.AddScript(TConnectionScript().Respond("HTTP/1.1 200 OK\r\nContent-Length: 1200\r\n\r\n"));
+  server.AddScript(TConnectionScript().Respond(
+      "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 0-1199/1400\r\nContent-Length: 1200\r\n\r\n" +
+      body));
+  TEngineRun second(server.Url("/changed.bin"), again.Path(), 1);
+  ASSERT_TRUE(second.RunToEnd(5000));
+  const auto secondLog = second.UntimedLog();
+  EXPECT_EQ(CountLines(secondLog, LogText("服务器上的资源已改变，删除已接收的数据，重新开始接收.")), 1u);
+  EXPECT_EQ(secondLog.back(), LogText("资源接收未完成，任务中止.")) << ::testing::PrintToString(secondLog);
+  EXPECT_EQ(second.Job->RunErrorClass(), "ERangeError");
+  EXPECT_EQ(ReadFileBytes(again / "changed.bin.rpc"), std::string(1200, '\0'));
+  EXPECT_EQ(ReadFileBytes(again / "changed.bin.rpc.cfg"), ResumeFileImage(1200, 1, {{0, 1200, 0}}));
+}
+
+TEST_F(DownloadRun, ResumeTableThatDoesNotFitItsPartialFileStartsAfresh) {
+  const std::string body = PatternBytes(1000);
+  server.AddFile("/t.bin", body);
+  const struct {
+    const char* name;
+    std::string partial;
+    std::string table;
+  } cases[] = {
+      // Overlapping entries that sum to the size, both "complete".
+      {"overlap", body, ResumeFileImage(1000, 2, {{0, 500, 500}, {0, 500, 500}})},
+      {"gap", body, ResumeFileImage(1000, 2, {{0, 400, 400}, {500, 1000, 500}})},
+      {"short partial file", body.substr(0, 999), ResumeFileImage(1000, 1, {{0, 1000, 1000}})},
+  };
+  for (const auto& each : cases) {
+    SCOPED_TRACE(each.name);
+    TTempDir folder;
+    WriteFileBytes(folder / "t.bin.rpc", each.partial);
+    WriteFileBytes(folder / "t.bin.rpc.cfg", each.table);
+    TEngineRun run(server.Url("/t.bin"), folder.Path());
+    ASSERT_TRUE(run.RunToEnd());
+    const auto log = run.UntimedLog();
+    EXPECT_EQ(log[0].rfind(LogText("续传记录文件已损坏，重新开始接收."), 0), 0u) << log[0];
+    EXPECT_EQ(ReadFileBytes(folder / "t.bin"), body);
+  }
 }
 
 }  // namespace

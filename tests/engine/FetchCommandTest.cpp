@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <random>
+
+#include "engine/ResumeFile.h"
+#include "platform/FileSystem.h"
+
 #include "platform/Thread.h"
 #include "support/EngineRun.h"
 #include "support/Subprocess.h"
@@ -69,18 +74,70 @@ TEST(FetchCommand, InterruptSavesTheResumeStateAndTheNextRunFinishes) {
   EXPECT_EQ(ReadFileBytes(target / "slow.bin"), body);
 }
 
-TEST(FetchCommand, RunThatCannotProgressStopsWithFailure) {
+TEST(FetchCommand, RunWhoseSlotsAreAllGivenUpEndsWithItsReason) {
   TTempDir target;
   TTestServer server;
-  // The size probe answers; every ranged GET is refused with 500.
+  // The size probe answers; every ranged GET is answered with a shifted range.
   server.AddScript(TConnectionScript().Respond("HTTP/1.1 200 OK\r\nContent-Length: 3000\r\n\r\n"));
   for (int i = 0; i < 3; ++i) {
-    server.AddScript(TConnectionScript().Respond("HTTP/1.1 500 Oops\r\nContent-Length: 0\r\n\r\n"));
+    server.AddScript(
+        TConnectionScript().Respond("HTTP/1.1 206 Partial Content\r\nContent-Range: bytes "
+                                    "1-10/3000\r\nContent-Length: 10\r\n\r\n0123456789"));
   }
   std::string out, err;
   EXPECT_EQ(RunCli({"fetch", server.Url("/x.bin"), target.Path()}, &out, &err, 20000), 1);
   EXPECT_NE(out.find("资源接收未完成，任务中止."), std::string::npos) << out;
+  EXPECT_NE(err.find("ERangeError: Segment "), std::string::npos) << err;
   EXPECT_EQ(ReadFileBytes(target / "x.bin.rpc.cfg").size(), 44u);
+}
+
+TEST(FetchCommand, ResourceOfTwoGibibytesIsRefusedAtTheProbe) {
+  TTempDir target;
+  TTestServer server;
+  server.AddScript(TConnectionScript().Respond("HTTP/1.1 200 OK\r\nContent-Length: 2147483648\r\n\r\n"));
+  std::string out, err;
+  EXPECT_EQ(RunCli({"fetch", server.Url("/huge.iso"), target.Path()}, &out, &err), 1);
+  EXPECT_NE(out.find("资源大小为 2147483648 字节，超过 2 GB，无法接收，退出."), std::string::npos) << out;
+  EXPECT_NE(err.find("ESizeError: "), std::string::npos) << err;
+  EXPECT_FALSE(FileExists(target / "huge.iso.rpc"));
+  EXPECT_FALSE(FileExists(target / "huge.iso.rpc.cfg"));
+}
+
+TEST(FetchCommand, KilledRunsResumeFromAWholeResumeFile) {
+  // A throttled resource of over thirty seconds; each run is killed at a random
+  // moment, and what it left must be a resume file that is whole and counts
+  // only bytes that are in the partial file.
+  TTempDir target;
+  TTestServer server;
+  const std::string body = PatternBytes(10000000);
+  server.AddFile("/crash.bin", body);
+  server.SetFileOptions(test::Throttled(4096, 40));
+  const unsigned seed = std::random_device{}();
+  SCOPED_TRACE("seed " + std::to_string(seed));
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> moment(200, 3000);
+  for (int kill = 0; kill < 10; ++kill) {
+    TSubprocess run({BAILAN_CLI_PATH, "fetch", "--no-extract", server.Url("/crash.bin"), target.Path()});
+    SleepMs(moment(random));
+    run.Signal(SIGKILL);
+    ASSERT_EQ(run.Wait(5000), 128 + SIGKILL) << run.Stderr();
+    ASSERT_FALSE(FileExists(target / "crash.bin")) << "the resource was complete before the kill";
+    if (!FileExists(target / "crash.bin.rpc.cfg")) continue;  // killed before the first save
+    TSegmentTable table;
+    const TResumeLoadResult loaded = LoadResumeFile(target / "crash.bin.rpc.cfg", table);
+    ASSERT_EQ(loaded.Status, TResumeLoadStatus::Loaded) << loaded.Reason;
+    const std::string partial = ReadFileBytes(target / "crash.bin.rpc");
+    ASSERT_EQ(partial.size(), body.size());
+    for (std::int32_t k = 1; k <= loaded.Header.Count; ++k) {
+      const auto start = static_cast<std::size_t>(table.Segments[k].Start.load());
+      const auto received = static_cast<std::size_t>(table.Segments[k].Received.load());
+      ASSERT_EQ(partial.compare(start, received, body, start, received), 0) << "segment " << k;
+    }
+  }
+  server.SetFileOptions(test::TFileServingOptions{});
+  std::string out, err;
+  ASSERT_EQ(RunCli({"fetch", "--no-extract", server.Url("/crash.bin"), target.Path()}, &out, &err), 0) << err;
+  EXPECT_TRUE(ReadFileBytes(target / "crash.bin") == body);
 }
 
 TEST(FetchCommand, FailuresAndUsage) {
