@@ -270,7 +270,7 @@ TDownloadManager::TMonitorEnd TDownloadManager::Monitor() {
       CompleteResource();
       return TMonitorEnd::Completed;
     }
-    if (TickDiff(GetTickCount32(), lastSave_) >= kSaveIntervalMs) SaveState();
+    if (TickDiff(GetTickCount32(), lastSave_) >= kSaveIntervalMs) SaveStateInPassing();
   }
 }
 
@@ -412,6 +412,17 @@ void TDownloadManager::SaveState() {
     if (partialFile_.IsOpen()) partialFile_.FlushData();
   });
   lastSave_ = GetTickCount32();
+}
+
+// A save while segments run that fails (a full disk) does not end the run: the
+// segments' own failures tell why, and the save is tried again at the next
+// interval and when the run ends.
+void TDownloadManager::SaveStateInPassing() {
+  try {
+    SaveState();
+  } catch (const Exception&) {
+    lastSave_ = GetTickCount32();
+  }
 }
 
 // On every way out once segment threads may have started: a run that did not

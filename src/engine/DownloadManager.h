@@ -106,6 +106,7 @@ class TDownloadManager : public TThread, public std::enable_shared_from_this<TDo
   void StopSegmentThreads();
   void DiscardStaleState();
   void SaveState();
+  void SaveStateInPassing();
   void CloseRun();
   void FinishRun();
   void RecordFailure(const std::string& className, const std::string& message);

@@ -2,7 +2,10 @@
 // server: fresh runs, stops and resumes, odd sizes, failures and bad servers.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <csignal>
 
 #include "engine/EngineSettings.h"
 #include "platform/FileSystem.h"
@@ -565,6 +568,31 @@ TEST_F(DownloadRun, ResumeTableThatDoesNotFitItsPartialFileStartsAfresh) {
     EXPECT_EQ(log[0].rfind(LogText("续传记录文件已损坏，重新开始接收."), 0), 0u) << log[0];
     EXPECT_EQ(ReadFileBytes(folder / "t.bin"), body);
   }
+}
+
+TEST_F(DownloadRun, FailedDataWriteIsTheRecordedFailureNotTheSaveAfterIt) {
+  // Writes beyond 2000 bytes fail (as on a full disk), and so does every save of
+  // the resume file, whose temporary name is taken by a folder.
+  const std::string body = PatternBytes(6000);
+  server.AddFile("/full.bin", body);
+  WriteFileBytes(dir / "full.bin.rpc", std::string(6000, '\0'));
+  WriteFileBytes(dir / "full.bin.rpc.cfg", ResumeFileImage(6000, 1, {{0, 6000, 3000}}));
+  ASSERT_TRUE(ForceDirectories(dir / "full.bin.rpc.cfg.tmp"));
+  rlimit before{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = before;
+  small.rlim_cur = 2000;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  TEngineRun run(server.Url("/full.bin"), dir.Path(), 1);
+  const bool ended = run.RunToEnd(10000);
+  ::setrlimit(RLIMIT_FSIZE, &before);
+  std::signal(SIGXFSZ, oldHandler);
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(run.Job->RunErrorClass(), "EInOutError");
+  EXPECT_EQ(run.Job->RunErrorMessage().rfind("Writing \"", 0), 0u) << run.Job->RunErrorMessage();
+  EXPECT_NE(run.Job->RunErrorMessage().find("full.bin.rpc\""), std::string::npos)
+      << run.Job->RunErrorMessage();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <random>
 
 #include "engine/ResumeFile.h"
@@ -37,7 +38,10 @@ TEST(FetchCommand, ReceivesAndUnpacksAnArchive) {
   EXPECT_EQ(ReadFileBytes(target / "产品/BL.exe"), PatternBytes(70000));
   EXPECT_NE(out.find("重新取得资源原始大小："), std::string::npos) << out;  // log lines as UTF-8
   EXPECT_NE(out.find("资源接收完成."), std::string::npos) << out;
-  EXPECT_NE(err.find("progress "), std::string::npos) << err;  // not a terminal: plain lines
+  // Not a terminal: plain progress lines, no bar redrawn in place.
+  EXPECT_NE(err.find("progress "), std::string::npos) << err;
+  EXPECT_EQ(err.find_first_of("\r\x1b"), std::string::npos) << err;
+  EXPECT_EQ(out.find_first_of("\r\x1b"), std::string::npos) << out;
 }
 
 TEST(FetchCommand, NoExtractKeepsTheFileAndSegmentsAreHonoured) {
@@ -59,13 +63,20 @@ TEST(FetchCommand, InterruptSavesTheResumeStateAndTheNextRunFinishes) {
   const std::string body = PatternBytes(400000);
   server.AddFile("/slow.bin", body);
   server.SetFileOptions(test::Throttled(4096, 60));
-  TSubprocess first({BAILAN_CLI_PATH, "fetch", "--no-extract", server.Url("/slow.bin"), target.Path()});
-  ASSERT_TRUE(server.WaitForRequests(4, 10000));  // HEAD and three ranges
-  SleepMs(300);
-  first.Signal(SIGINT);
-  EXPECT_EQ(first.Wait(20000), 1) << first.Stderr();
-  EXPECT_NE(first.Stdout().find("资源接收未完成，任务中止."), std::string::npos) << first.Stdout();
-  EXPECT_EQ(ReadFileBytes(target / "slow.bin.rpc.cfg").size(), 44u);
+  // Ctrl-C, then closing the terminal: each stops the run, which saves its state.
+  std::size_t requests = 4;  // HEAD and three ranges, then three ranges
+  for (const int signal : {SIGINT, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    TSubprocess run({BAILAN_CLI_PATH, "fetch", "--no-extract", server.Url("/slow.bin"), target.Path()});
+    ASSERT_TRUE(server.WaitForRequests(requests, 10000));
+    requests += 3;
+    SleepMs(300);
+    run.Signal(signal);
+    EXPECT_EQ(run.Wait(20000), 1) << run.Stderr();
+    EXPECT_NE(run.Stdout().find("资源接收未完成，任务中止."), std::string::npos) << run.Stdout();
+    EXPECT_NE(run.Stderr().find("Stopped: "), std::string::npos) << run.Stderr();
+    EXPECT_EQ(ReadFileBytes(target / "slow.bin.rpc.cfg").size(), 44u);
+  }
 
   server.SetFileOptions(test::TFileServingOptions{});
   std::string out, err;
@@ -156,6 +167,66 @@ TEST(FetchCommand, FailuresAndUsage) {
   EXPECT_EQ(RunCli({"fetch", "--segments", "11", "u", "f"}, &out, &err), 2);
   EXPECT_EQ(RunCli({"fetch", "--bogus", "u", "f"}, &out, &err), 2);
   EXPECT_NE(err.find("usage"), std::string::npos);
+}
+
+// What a terminal shows of `bytes`: carriage returns go back to the line's
+// start, ESC [ K erases to its end, line feeds end a line. One byte is one cell.
+std::vector<std::string> ScreenLines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  std::string line;
+  std::size_t column = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes.compare(i, 3, "\x1b[K") == 0) {
+      line.resize(std::min(line.size(), column));
+      i += 2;
+    } else if (bytes[i] == '\r') {
+      column = 0;
+    } else if (bytes[i] == '\n') {
+      lines.push_back(line);
+      line.clear();
+      column = 0;
+    } else {
+      if (column < line.size()) {
+        line[column] = bytes[i];
+      } else {
+        line += bytes[i];
+      }
+      ++column;
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+TEST(FetchCommand, TerminalShowsLogLinesAboveABarThatFitsIt) {
+  TTempDir target;
+  TTestServer server;
+  server.AddFile("/tty.bin", PatternBytes(600000));
+  server.SetFileOptions(test::Throttled(4096, 20));  // about a second: the bar is drawn between lines
+  constexpr int kColumns = 70;
+  const std::string command = "stty cols " + std::to_string(kColumns) + "; exec '" + BAILAN_CLI_PATH +
+                              "' fetch --no-extract " + server.Url("/tty.bin") + " '" + target.Path() + "'";
+  TSubprocess run({"script", "-qec", command, "/dev/null"});
+  ASSERT_EQ(run.Wait(30000), 0) << run.Stderr();
+  const std::vector<std::string> screen = ScreenLines(run.Stdout());
+  std::size_t bars = 0, logLines = 0;
+  for (const std::string& line : screen) {
+    const bool bar = line.find("KB/s") != std::string::npos;
+    const bool log = line.find("线程") != std::string::npos || line.find("资源") != std::string::npos ||
+                     line.find("接收") != std::string::npos;
+    EXPECT_FALSE(bar && log) << "a log line shares the bar's line: " << line;
+    if (bar) {
+      ++bars;
+      EXPECT_LT(line.size(), static_cast<std::size_t>(kColumns)) << line;
+      EXPECT_EQ(line[0], '[') << line;
+    }
+    if (log) ++logLines;
+  }
+  EXPECT_GE(logLines, 9u) << run.Stdout();
+  ASSERT_FALSE(screen.empty());
+  EXPECT_EQ(bars, 1u) << "only the last bar stays: " << run.Stdout();
+  EXPECT_NE(screen.back().find("100.0%"), std::string::npos) << screen.back();
+  EXPECT_EQ(run.Stdout().back(), '\n');  // the last bar ends with a line break
 }
 
 }  // namespace
