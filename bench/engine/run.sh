@@ -1,20 +1,27 @@
 #!/usr/bin/env bash
 # Receiving one large file over loopback: bailan-cli fetch (3 segments) beside
 # aria2c (3 connections) and curl (one), three times each, at full speed and
-# with every connection limited to 20 MB/s. Reports wall and CPU seconds and
-# peak memory, and checks every result's SHA-256. Not run by CI.
+# with every connection limited to 20 MB/s; then 256 MiB at 20 MB/s per
+# connection through a proxy that resets every connection after 30 MB, for
+# bailan-cli and aria2c (whose own retries do the same job). Reports wall and
+# CPU seconds and peak memory, and checks every result's SHA-256. Not run by CI.
 #   bench/engine/run.sh [SIZE_MIB]   (default 1024)
+# BAILAN_CLI names another bailan-cli to measure (an older build, for a comparison).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source bench/lib/nginx.sh
 
 size_mib="${1:-1024}"
 runs=3
-cmake --preset default >/dev/null && cmake --build --preset default --target bailan-cli >/dev/null
-cli="$PWD/build/default/tools/bailan-cli/bailan-cli"
+cli="${BAILAN_CLI:-}"
+if [ -z "$cli" ]; then
+  cmake --preset default >/dev/null && cmake --build --preset default --target bailan-cli >/dev/null
+  cli="$PWD/build/default/tools/bailan-cli/bailan-cli"
+fi
 
 work=$(mktemp -d /tmp/bailan-bench-engine.XXXXXX)
-trap 'bench_nginx_stop; rm -rf "$work"' EXIT
+proxy_pid=""
+trap 'bench_nginx_stop; [ -n "$proxy_pid" ] && kill "$proxy_pid" 2>/dev/null; rm -rf "$work"' EXIT
 mkdir -p "$work/root"
 head -c "$((size_mib * 1048576))" /dev/urandom >"$work/root/data.bin"
 expected=$(sha256sum "$work/root/data.bin" | cut -d' ' -f1)
@@ -29,16 +36,24 @@ run_tool() {  # name folder url
   esac
 }
 
-scenario() {  # title directives
-  local title="$1" directives="$2"
+scenario() {  # title directives [tools] [reset-after-bytes]
+  local title="$1" directives="$2" tools="${3:-bailan aria2c curl}" reset_after="${4:-}"
   bench_nginx_start "$work/root" "$directives"
   local url="http://127.0.0.1:$NGINX_PORT/data.bin"
+  if [ -n "$reset_after" ]; then
+    local proxy_port
+    proxy_port=$(bench_free_port)
+    python3 bench/lib/reset_proxy.py "$proxy_port" "$NGINX_PORT" "$reset_after" >"$work/proxy.out" &
+    proxy_pid=$!
+    for _ in $(seq 1 100); do grep -q ready "$work/proxy.out" 2>/dev/null && break; sleep 0.05; done
+    url="http://127.0.0.1:$proxy_port/data.bin"
+  fi
   echo "== $title: ${size_mib} MiB"
   printf '%-8s %4s %8s %8s %10s %s\n' tool run wall_s cpu_s peak_MiB sha256
   # One unmeasured fetch warms the server's page cache and the disk.
   rm -rf "$work/warm" && mkdir -p "$work/warm" && curl -s -o "$work/warm/data.bin" "$url" && rm -rf "$work/warm" && sync
   for run in $(seq 1 "$runs"); do
-    for tool in bailan aria2c curl; do
+    for tool in $tools; do
       local folder="$work/out-$tool-$run"
       rm -rf "$folder" && mkdir -p "$folder"
       read -r wall cpu peak < <(run_tool "$tool" "$folder" "$url")
@@ -50,8 +65,16 @@ scenario() {  # title directives
     done
   done
   bench_nginx_stop
+  if [ -n "$proxy_pid" ]; then kill "$proxy_pid" 2>/dev/null || true; proxy_pid=""; fi
 }
 
 scenario "full speed" ""
 scenario "20 MB/s per connection" "limit_rate 20m;"
+echo "ideal with 3 connections at 20 MB/s: $(echo "scale=2; $size_mib * 1048576 / 3 / 20971520" | bc) s"
+
+size_mib=256
+head -c "$((size_mib * 1048576))" /dev/urandom >"$work/root/data.bin"
+expected=$(sha256sum "$work/root/data.bin" | cut -d' ' -f1)
+sync
+scenario "20 MB/s per connection, a reset every 30 MB" "limit_rate 20m;" "bailan aria2c" $((30 * 1000000))
 echo "ideal with 3 connections at 20 MB/s: $(echo "scale=2; $size_mib * 1048576 / 3 / 20971520" | bc) s"

@@ -5,15 +5,21 @@
 #include "engine/EngineSettings.h"
 #include "engine/PartialFile.h"
 #include "platform/Cp936.h"
+#include "platform/Exception.h"
 #include "platform/Format.h"
 #include "platform/Tick.h"
 #include "transport/http/HttpClient.h"
+#include "transport/http/TextUtil.h"
 
 namespace bailan {
 namespace {
 
-// Status of a partial-content reply: the only answer whose body is our range.
+// Status of a partial-content reply: the answer whose body is a range.
 constexpr int kPartialContent = 206;
+// A size with more digits than this cannot be a 32-bit size.
+constexpr std::size_t kMaxSizeDigits = 10;
+// The class recorded for a reply that is not the range asked for.
+constexpr const char* kRefusedReplyClass = "ERangeError";
 
 }  // namespace
 
@@ -79,54 +85,112 @@ void TDownload::ReceiveBlocks(THttpClient& client) {
   writePending();
 }
 
-bool TDownload::IsRequestedRange(const THttpResponse& reply) const {
-  const TSegmentRec& segment = Manager->Table.Segments[Index];
-  if (reply.StatusCode != kPartialContent || reply.ContentRangeStart != Position ||
-      reply.ContentRangeEnd < std::int64_t{segment.End} - 1) {
-    return false;
+TSegmentOutcome TDownload::CheckReply(const THttpResponse& reply) const {
+  const std::int32_t total = Manager->Job->TotalSize;
+  TSegmentOutcome verdict;
+  // Chunk framing (or any other coding) would be written into the file as data.
+  if (!reply.TransferEncoding.empty() && !SameTextIgnoreCase(TrimView(reply.TransferEncoding), "identity")) {
+    verdict.End = TSegmentEnd::Refused;
+    return verdict;
   }
-  // "bytes start-end/total": a total that is given must be the run's size.
-  const std::string range = reply.Headers.Value("Content-Range");
-  const std::size_t slash = range.find('/');
-  if (slash == std::string::npos) return true;
-  const std::string total = range.substr(slash + 1);
-  if (total.empty() || total.find_first_not_of("0123456789") != std::string::npos) return true;  // "*"
-  return total.size() <= 10 && std::stoll(total) == Manager->Job->TotalSize;
+  if (reply.StatusCode == kPartialContent) {
+    // "bytes start-end/total": a total that is given must be the run's size
+    // (checked first: a resource that shrank also answers a shorter range).
+    const std::string range = reply.Headers.Value("Content-Range");
+    const std::size_t slash = range.find('/');
+    const std::string given = slash == std::string::npos ? "" : range.substr(slash + 1);
+    if (!given.empty() && given.find_first_not_of("0123456789") == std::string::npos) {
+      const std::int64_t sent = given.size() <= kMaxSizeDigits ? std::stoll(given) : -1;
+      if (sent != total) {
+        verdict.End = TSegmentEnd::Resized;
+        verdict.NewTotal = sent;
+        return verdict;
+      }
+    }
+    if (reply.ContentRangeStart != Position ||
+        reply.ContentRangeEnd < std::int64_t{Manager->Table.Segments[Index].End} - 1) {
+      verdict.End = TSegmentEnd::Refused;
+    }
+    return verdict;
+  }
+  if (Position == 0 && reply.IsSuccess()) {
+    // The whole resource from its first byte: its length is the resource's size.
+    if (reply.HasContentLength() && reply.ContentLength != total) {
+      verdict.End = TSegmentEnd::Resized;
+      verdict.NewTotal = reply.ContentLength;
+    }
+    return verdict;
+  }
+  verdict.End = TSegmentEnd::Refused;
+  return verdict;
+}
+
+// "206, Content-Range: bytes 5-99/1000": what the reply said about its body.
+std::string TDownload::DescribeReply(const THttpResponse& reply) {
+  std::string detail = std::to_string(reply.StatusCode);
+  if (const std::string range = reply.Headers.Value("Content-Range"); !range.empty())
+    detail += ", Content-Range: " + range;
+  if (!reply.TransferEncoding.empty()) detail += ", Transfer-Encoding: " + reply.TransferEncoding;
+  return detail;
 }
 
 void TDownload::Execute() {
   TSegmentTable& table = Manager->Table;
+  TSegmentOutcome outcome;
+  std::string refusedReply;
   try {
     THttpClient client;
     client.SetHandleRedirects(true);
     client.SetReadTimeout(EngineSettings().ReadTimeoutMs);
+    client.Connection().SetCanceller(Manager->Canceller(Index));
     client.Request.UserAgent = kBrowserUserAgent;
     client.Request.ContentRangeStart = static_cast<std::uint32_t>(Position);
     client.Request.ContentRangeEnd = static_cast<std::uint32_t>(table.Segments[Index].End.load());
     Remaining = table.Segments[Index].End - Position;
-    table.ByteCounters[Index] = 0;
     client.PerformRequest(THttpMethod::hmGet, URL, nullptr, nullptr);
 
     // Only the range asked for may land in the file: a server that ignores the
-    // range, answers another one, or now holds a resource of another size (a
-    // resumed run of a file that changed meanwhile) would put the wrong bytes at
-    // Position.
-    const THttpResponse& reply = client.Response;
-    if (Remaining > 0 && !IsRequestedRange(reply)) {
-      Manager->Job->Log.Add(
-          Format(Cp("线程%d：服务器没有按请求的范围应答（%d），退出.").c_str(), Index, reply.StatusCode));
-    } else {
+    // range, answers another one, frames its body in chunks, or now holds a
+    // resource of another size (a resumed run of a file that changed meanwhile)
+    // would put the wrong bytes at Position.
+    if (Remaining > 0) outcome = CheckReply(client.Response);
+    if (outcome.End == TSegmentEnd::Finished) {
       ReceiveBlocks(client);
-      Manager->Job->Log.Add(Format(Cp("线程%d完成退出.").c_str(), Index));
+    } else {
+      refusedReply = DescribeReply(client.Response);
     }
-  } catch (...) {
-    // Ends quietly: the bytes written so far stay counted for the next run.
+  } catch (const Exception& error) {
+    outcome = TSegmentOutcome{TSegmentEnd::Failed, error.ClassName(), error.Message()};
+  } catch (const std::exception& error) {
+    outcome = TSegmentOutcome{TSegmentEnd::Failed, "Exception", error.what()};
   }
-  // The client is gone here (its connection closed); the handle goes next, then
-  // the flags, so a set done flag means the file is no longer held.
+  // A stop cuts the connection short: the read it breaks is no failure.
+  if (outcome.End == TSegmentEnd::Failed && table.StopFlags[Index]) outcome = TSegmentOutcome{};
+
+  TJobLog& log = Manager->Job->Log;
+  if (outcome.End == TSegmentEnd::Finished) {
+    log.Add(Format(Cp("线程%d完成退出.").c_str(), Index));
+  } else if (outcome.End != TSegmentEnd::Failed) {
+    log.Add(Format(Cp("线程%d：服务器没有按请求的范围应答（%s），退出.").c_str(), Index, refusedReply));
+    outcome.ErrorClass = kRefusedReplyClass;
+    outcome.ErrorMessage =
+        outcome.End == TSegmentEnd::Resized
+            ? Format("Segment %d: the server now holds a resource of another size (%s)", Index, refusedReply)
+            : Format("Segment %d: the server did not answer with the requested range (%s)", Index,
+                     refusedReply);
+  }
+  Finish(std::move(outcome));
+}
+
+// The client is gone here (its connection closed); the handle goes next, then
+// the flags, so a set done flag means the file is no longer held and the
+// outcome is there to be read.
+void TDownload::Finish(TSegmentOutcome outcome) {
+  TSegmentTable& table = Manager->Table;
   stream_.Close();
+  Manager->SetOutcome(Index, std::move(outcome));
   table.StopFlags[Index] = false;
-  table.DoneFlags[Index] = true;
+  table.DoneFlags[Index].store(true, std::memory_order_release);
   --Manager->Job->ActiveSegments;
   Manager->SegmentEnded();
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/SegmentOutcome.h"
 #include "platform/File.h"
 #include "platform/Thread.h"
 
@@ -17,6 +18,8 @@ class THttpResponse;
 // A segment thread: fetches one byte range of the resource over its own HTTP
 // connection and copies it in blocks straight into the partial file at the
 // segment's offsets, counting each block into the segment table as it lands.
+// One object is one try: when it ends early, its job transfer thread may start
+// another for the same slot, which carries on from the slot's Received count.
 class TDownload : public TThread {
  public:
   // Bytes read and written per block; the buffer is part of the object, so the
@@ -31,7 +34,9 @@ class TDownload : public TThread {
   // Called by the job transfer thread for segment `index`: opens the partial file
   // for shared writing at Start + Received of the segment (a failure reaches the
   // caller and no thread runs), then starts the thread, which owns itself and
-  // keeps `manager` alive until it has ended.
+  // keeps `manager` alive until it has ended. Its connection can be cut short
+  // through the manager's canceller of the slot; it reports how it ended in the
+  // manager's outcome of the slot before it sets its done flag.
   static void Start(std::shared_ptr<TDownloadManager> manager, std::int32_t index, std::string url,
                     std::string fileName);
 
@@ -47,9 +52,14 @@ class TDownload : public TThread {
 
  private:
   void ReceiveBlocks(THttpClient& client);
-  // A 206 answer for exactly this request: its range starts at Position, reaches
-  // the segment's last byte, and belongs to a resource of the run's size.
-  bool IsRequestedRange(const THttpResponse& reply) const;
+  // Whether the reply's body is this request's range: a plainly length-delimited
+  // 206 whose range starts at Position, reaches the segment's last byte and
+  // belongs to a resource of the run's size, or, for a request from byte 0, any
+  // such 2xx answer (a server that ignores ranges sends the resource from its
+  // first byte). Finished when it is; otherwise why not.
+  TSegmentOutcome CheckReply(const THttpResponse& reply) const;
+  static std::string DescribeReply(const THttpResponse& reply);
+  void Finish(TSegmentOutcome outcome);
 
   TDownload(std::shared_ptr<TDownloadManager> manager, std::int32_t index, std::string url,
             std::string fileName);

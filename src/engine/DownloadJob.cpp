@@ -37,7 +37,7 @@ std::shared_ptr<TDownloadJob> TDownloadJob::Create(const std::shared_ptr<TJobHos
                                                    std::int32_t segCount, bool start) {
   std::shared_ptr<TDownloadJob> job(
       new TDownloadJob(host, std::move(name), publishTime, std::move(url), std::move(folder), segCount));
-  job->Row = host->AddJob(job);
+  host->AddJob(job);
   job->SetCell(kColumnStatus, "");
   job->SetCell(kColumnPublishTime, FormatDateTime(kDateTimeFormat, job->PublishTime));
   job->SetCell(kColumnName, job->Name);
@@ -47,17 +47,25 @@ std::shared_ptr<TDownloadJob> TDownloadJob::Create(const std::shared_ptr<TJobHos
 }
 
 void TDownloadJob::SetCell(std::int32_t column, const std::string& text) {
-  if (auto host = Host()) host->SetCell(Row, column, text);
+  if (auto host = Host()) host->SetJobCell(*this, column, text);
 }
 
 void TDownloadJob::StartDownload() {
   if (Running != 0) return;
   ClearRunError();
+  ProbeCanceller->Reset();
   TDownloadManager::Start(shared_from_this(), URL, SavePath, SegCount);
 }
 
 void TDownloadJob::SetRunError(std::string className, std::string message) {
   std::lock_guard lock(errorMutex_);
+  runErrorClass_ = std::move(className);
+  runErrorMessage_ = std::move(message);
+}
+
+void TDownloadJob::RecordRunError(std::string className, std::string message) {
+  std::lock_guard lock(errorMutex_);
+  if (!runErrorClass_.empty()) return;
   runErrorClass_ = std::move(className);
   runErrorMessage_ = std::move(message);
 }
@@ -74,6 +82,7 @@ std::string TDownloadJob::RunErrorMessage() const {
 
 void TDownloadJob::RequestStop() {
   StopRequest = true;
+  ProbeCanceller->Cancel();
 }
 
 void TDownloadJob::PublishSums(std::int32_t receivedSize, std::int32_t runBytes) {

@@ -9,6 +9,7 @@
 #include "engine/Gauge.h"
 #include "engine/JobLog.h"
 #include "platform/DateTime.h"
+#include "platform/SocketCanceller.h"
 
 namespace bailan {
 
@@ -72,6 +73,9 @@ class TDownloadJob : public std::enable_shared_from_this<TDownloadJob> {
   std::atomic<std::uint32_t> StartTick{0};
   std::atomic<std::int32_t> ActiveSegments{0};  // segment threads of the run still going
   TJobLog Log;
+  // Cuts the size probe's connection short when a stop is requested; made ready
+  // again by every start.
+  const std::shared_ptr<TSocketCanceller> ProbeCanceller = std::make_shared<TSocketCanceller>();
   // Whether a completed resource is unpacked into its folder and the archive
   // deleted (the installer always does); off, the file stays under its final name.
   std::atomic<bool> ExtractArchive{true};
@@ -80,6 +84,9 @@ class TDownloadJob : public std::enable_shared_from_this<TDownloadJob> {
   // the log tells the user what happened, this lets a caller report the cause.
   void SetRunError(std::string className, std::string message);
   void ClearRunError() { SetRunError("", ""); }
+  // Records a failure unless one is recorded already: the first failure of a
+  // run is its cause, later ones (a save that fails after it) follow from it.
+  void RecordRunError(std::string className, std::string message);
   std::string RunErrorClass() const;
   std::string RunErrorMessage() const;
 
@@ -87,6 +94,7 @@ class TDownloadJob : public std::enable_shared_from_this<TDownloadJob> {
   void StartDownload();
   // GUI thread: asks the running run to stop; callers then wait for Running to
   // fall to 0. Left set on an idle job, it stops the next run at its first pass.
+  // A size probe waiting for its answer is cut short at once.
   void RequestStop();
   // GUI thread, for a running job: writes the size, speed, remaining and elapsed
   // cells from the published figures (nothing while they are being written).

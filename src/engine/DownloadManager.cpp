@@ -1,5 +1,6 @@
 #include "engine/DownloadManager.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "engine/Download.h"
@@ -15,6 +16,7 @@
 #include "platform/Path.h"
 #include "platform/Tick.h"
 #include "transport/http/HttpClient.h"
+#include "transport/http/TextUtil.h"
 #include "transport/http/Uri.h"
 
 namespace bailan {
@@ -22,6 +24,14 @@ namespace {
 
 constexpr std::uint32_t kMonitorIntervalMs = 100;  // how often the job's figures are refreshed
 constexpr std::uint32_t kDonePollMs = 1;           // pause between polls of the done flags
+// How often a running run saves its resume file: what a crash can cost at most.
+constexpr std::uint32_t kSaveIntervalMs = 2000;
+// Tries of one slot in a row without a received block before it is given up.
+constexpr std::int32_t kMaxTriesWithoutData = 8;
+// The largest size a table can hold; a larger resource cannot be received.
+constexpr std::int64_t kLargestSize = 2147483647;
+// The class recorded for a resource too large to be received.
+constexpr const char* kTooLargeClass = "ESizeError";
 
 // The run's log lines, after the "[time] " stamp.
 std::string LoadedSizeLine(std::int32_t total) {
@@ -29,6 +39,25 @@ std::string LoadedSizeLine(std::int32_t total) {
 }
 std::string ProbedSizeLine(std::int32_t total) {
   return Format(Cp("重新取得资源原始大小：%d 字节。").c_str(), total);
+}
+
+// The failure of a try in a retry line: what the user can make of it.
+std::string FailurePhrase(const std::string& className) {
+  if (className == "EReadTimeout") return Cp("接收超时");
+  if (className == "EConnectException" || className == "EConnectTimeout" || className == "ESocketError")
+    return Cp("连接失败");
+  if (className == "EHttpProtocolException") return Cp("服务器应答错误");
+  if (className == "EInOutError" || className == "EFOpenError") return Cp("写入接收文件失败");
+  return Cp("连接中断");
+}
+
+// The size given by a reply's Content-Length, also beyond 32 bits; -1 for none.
+std::int64_t ReplyLength(const THttpResponse& reply) {
+  if (reply.HasContentLength()) return reply.ContentLength;
+  const std::string text = Trim(reply.Headers.Value("Content-Length"));
+  if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos)
+    return -1;
+  return std::stoll(text);
 }
 
 }  // namespace
@@ -45,6 +74,7 @@ TDownloadManager::TDownloadManager(std::shared_ptr<TDownloadJob> job, std::strin
     Table.DoneFlags[k] = true;
     Table.ByteCounters[k] = 0;
   }
+  for (auto& canceller : cancellers_) canceller = std::make_shared<TSocketCanceller>();
   Job->Running = 1;
 }
 
@@ -66,13 +96,15 @@ std::string TDownloadManager::GetFileName(const std::string& url) {
   return TUri(url).Document;
 }
 
-std::int32_t TDownloadManager::GetFileSize(const std::string& url) {
+std::int64_t TDownloadManager::GetFileSize(const std::string& url,
+                                           const std::shared_ptr<TSocketCanceller>& canceller) {
   THttpClient client;
   client.Request.UserAgent = kBrowserUserAgent;
   client.SetHandleRedirects(true);
   client.SetReadTimeout(EngineSettings().ReadTimeoutMs);
+  client.Connection().SetCanceller(canceller);
   client.HeadRequest(url);
-  return client.Response.ContentLength;
+  return ReplyLength(client.Response);
 }
 
 void TDownloadManager::LogLine(const std::string& text) {
@@ -83,40 +115,52 @@ void TDownloadManager::Execute() {
   try {
     Run();
   } catch (const Exception& error) {
-    Job->SetRunError(error.ClassName(), error.Message());
+    Job->RecordRunError(error.ClassName(), error.Message());
   } catch (const std::exception& error) {
-    Job->SetRunError("Exception", error.what());
+    Job->RecordRunError("Exception", error.what());
   }
   FinishRun();
 }
 
 void TDownloadManager::Run() {
-  if (!PrepareRun()) return;
-  Job->Finished = false;
-  // From here on every way out passes through CloseRun.
-  try {
-    StartSegmentThreads();
-    Monitor();
-  } catch (...) {
-    CloseRun();
-    throw;
+  for (bool firstPass = true;; firstPass = false) {
+    if (!PrepareRun(firstPass)) return;
+    Job->Finished = false;
+    // From here on every way out passes through CloseRun, the failure that
+    // ended the run recorded before the save that follows it.
+    TMonitorEnd end = TMonitorEnd::Stopped;
+    try {
+      StartSegmentThreads();
+      end = Monitor();
+    } catch (const Exception& error) {
+      Job->RecordRunError(error.ClassName(), error.Message());
+    } catch (const std::exception& error) {
+      Job->RecordRunError("Exception", error.what());
+    }
+    if (end != TMonitorEnd::Restart) {
+      CloseRun();
+      return;
+    }
+    DiscardStaleState();
   }
-  CloseRun();
 }
 
 // Steps before any segment thread exists: the file name, the size (loaded or
 // probed), the split and the partial file. False when the run ends here.
-bool TDownloadManager::PrepareRun() {
-  FileName = GetFileName(URL);
-  Job->Log.Clear();
-  if (FileName.empty()) {
-    LogLine(Cp("资源地址中没有文件名，退出."));
-    return false;
+bool TDownloadManager::PrepareRun(bool firstPass) {
+  if (firstPass) {
+    FileName = GetFileName(URL);
+    Job->Log.Clear();
+    if (FileName.empty()) {
+      LogLine(Cp("资源地址中没有文件名，退出."));
+      return false;
+    }
+    resumePath_ = SavePath + FileName + std::string(kResumeSuffix);
+    partialPath_ = SavePath + FileName + std::string(kPartialSuffix);
   }
-  resumePath_ = SavePath + FileName + std::string(kResumeSuffix);
-  partialPath_ = SavePath + FileName + std::string(kPartialSuffix);
 
   TResumeLoadResult loaded = LoadResumeFile(resumePath_, Table);
+  if (loaded.Status == TResumeLoadStatus::Loaded) CheckPartialLength(loaded);
   if (loaded.Status == TResumeLoadStatus::Loaded) {
     Job->TotalSize = loaded.Header.TotalSize;
     SegCount = loaded.Header.Count;
@@ -126,7 +170,23 @@ bool TDownloadManager::PrepareRun() {
     if (loaded.Status == TResumeLoadStatus::Rejected) {
       LogLine(Cp("续传记录文件已损坏，重新开始接收.") + " (" + loaded.Reason + ")");
     }
-    Job->TotalSize = GetFileSize(URL);
+    std::int64_t size = 0;
+    try {
+      size = GetFileSize(URL, Job->ProbeCanceller);
+    } catch (const Exception&) {
+      if (!Job->StopRequest) throw;
+      LogLine(Cp("资源接收未完成，任务中止."));  // stopped while the probe waited
+      return false;
+    }
+    if (size > kLargestSize) {
+      LogLine(Format(Cp("资源大小为 %lld 字节，超过 2 GB，无法接收，退出.").c_str(),
+                     static_cast<long long>(size)));
+      Job->RecordRunError(kTooLargeClass,
+                          Format("The resource is %lld bytes; one of 2 GiB or more cannot be received",
+                                 static_cast<long long>(size)));
+      return false;
+    }
+    Job->TotalSize = static_cast<std::int32_t>(size);
     LogLine(ProbedSizeLine(Job->TotalSize));
     Table.Split(Job->TotalSize, SegCount);
     LogLine(Cp("开始创建接收文件... ..."));
@@ -142,40 +202,151 @@ bool TDownloadManager::PrepareRun() {
   return true;
 }
 
+// A loaded table is used only beside a partial file of the table's length: a
+// shorter or longer file belongs to another resource, or was cut.
+void TDownloadManager::CheckPartialLength(TResumeLoadResult& loaded) const {
+  if (!FileExists(partialPath_)) return;  // the run ends on that below
+  std::int64_t length = -1;
+  try {
+    length = TFile::Open(partialPath_, TAccess::Read, TShareMode::ReadWrite).Size();
+  } catch (const Exception&) {
+  }
+  if (length == loaded.Header.TotalSize) return;
+  loaded.Status = TResumeLoadStatus::Rejected;
+  loaded.Reason = Format("the partial file has %lld bytes where the table needs %d",
+                         static_cast<long long>(length), loaded.Header.TotalSize);
+}
+
 void TDownloadManager::StartSegmentThreads() {
   LogLine(Cp("开始启动线程进行接收... ..."));
   Job->StartTick = GetTickCount32();
   Table.PrepareFlags(SegCount);
+  tries_ = {};
   segmentsStarted_ = true;
+  partialFile_ = TFile::Open(partialPath_, TAccess::Write, TShareMode::ReadWrite);
+  lastSave_ = GetTickCount32();
   for (std::int32_t k = 1; k <= SegCount; ++k) {
-    if (!Table.Segments[k].NeedsThread()) continue;
-    Table.DoneFlags[k] = false;
-    ++Job->ActiveSegments;
-    try {
-      TDownload::Start(shared_from_this(), k, URL, partialPath_);
-    } catch (...) {
-      --Job->ActiveSegments;  // that thread never ran
-      Table.DoneFlags[k] = true;
-      throw;
-    }
+    if (Table.Segments[k].NeedsThread()) StartSegmentThread(k);
   }
   LogLine(Cp("线程启动成功，资源接收中... ..."));
 }
 
-void TDownloadManager::Monitor() {
-  while (!Job->Finished) {
+void TDownloadManager::StartSegmentThread(std::int32_t k) {
+  TSlotTries& slot = tries_[k];
+  slot.Waiting = false;
+  slot.ReceivedAtStart = Table.Segments[k].Received;
+  cancellers_[k]->Reset();
+  Table.DoneFlags[k] = false;
+  slot.Running = true;
+  ++Job->ActiveSegments;
+  try {
+    TDownload::Start(shared_from_this(), k, URL, partialPath_);
+  } catch (...) {
+    --Job->ActiveSegments;  // that thread never ran
+    slot.Running = false;
+    Table.DoneFlags[k] = true;
+    throw;
+  }
+}
+
+TDownloadManager::TMonitorEnd TDownloadManager::Monitor() {
+  for (;;) {
     if (Job->StopRequest) {
       StopSegmentThreads();
-      break;
+      return TMonitorEnd::Stopped;
     }
+    HandleEndedSegments();
+    if (restartDue_) return TMonitorEnd::Restart;
+    if (AllIncompleteGivenUp()) {
+      Job->RecordRunError(lastFailureClass_, lastFailureMessage_);
+      return TMonitorEnd::GivenUp;
+    }
+    StartDueRetries();
     Job->PublishSums(Table.SumReceived(SegCount), Table.SumByteCounters(SegCount));
     PauseMonitor(kMonitorIntervalMs);
     const std::int32_t received = Table.SumReceived(SegCount);
     if (received == Job->TotalSize) {
       Job->PublishSums(received, Table.SumByteCounters(SegCount));
       CompleteResource();
+      return TMonitorEnd::Completed;
     }
+    if (TickDiff(GetTickCount32(), lastSave_) >= kSaveIntervalMs) SaveStateInPassing();
   }
+}
+
+void TDownloadManager::HandleEndedSegments() {
+  for (std::int32_t k = 1; k <= SegCount; ++k) {
+    if (tries_[k].Running && Table.DoneFlags[k].load(std::memory_order_acquire)) HandleEndedSegment(k);
+  }
+}
+
+// A segment thread of slot k has ended: complete, or why not and what next.
+void TDownloadManager::HandleEndedSegment(std::int32_t k) {
+  TSlotTries& slot = tries_[k];
+  slot.Running = false;
+  if (Table.Segments[k].Received != slot.ReceivedAtStart) slot.Failures = 0;  // it brought data
+  if (!Table.Segments[k].NeedsThread()) return;
+  const TSegmentOutcome& outcome = outcomes_[k];
+  switch (outcome.End) {
+    case TSegmentEnd::Resized:
+      RecordFailure(outcome.ErrorClass, outcome.ErrorMessage);
+      if (!restarted_) {
+        restartDue_ = true;
+      } else {
+        for (auto& each : tries_) each.GivenUp = true;  // it changed again: the run cannot finish
+      }
+      return;
+    case TSegmentEnd::Refused:
+      RecordFailure(outcome.ErrorClass, outcome.ErrorMessage);
+      slot.GivenUp = true;  // its line says so already
+      return;
+    case TSegmentEnd::Finished:
+    case TSegmentEnd::Failed:
+      ScheduleRetry(k, outcome);
+      return;
+  }
+}
+
+void TDownloadManager::ScheduleRetry(std::int32_t k, const TSegmentOutcome& outcome) {
+  TSlotTries& slot = tries_[k];
+  RecordFailure(outcome.ErrorClass.empty() ? "EConnClosedGracefully" : outcome.ErrorClass,
+                outcome.ErrorMessage.empty() ? "The segment ended before its range was complete"
+                                             : outcome.ErrorMessage);
+  if (++slot.Failures >= kMaxTriesWithoutData) {
+    slot.GivenUp = true;
+    Job->Log.Add(Format(Cp("线程%d：连续%d次没有收到数据，放弃.").c_str(), k, slot.Failures));
+    return;
+  }
+  std::int64_t pause = EngineSettings().RetryFirstPauseMs;
+  for (std::int32_t n = 1; n < slot.Failures && pause < EngineSettings().RetryMaxPauseMs; ++n) pause *= 2;
+  slot.PauseMs = static_cast<std::uint32_t>(std::min<std::int64_t>(pause, EngineSettings().RetryMaxPauseMs));
+  slot.WaitStart = GetTickCount32();
+  slot.Waiting = true;
+  Job->Log.Add(Format(Cp("线程%d：%s，%d秒后第%d次重试.").c_str(), k, FailurePhrase(outcome.ErrorClass),
+                      static_cast<int>((slot.PauseMs + 999) / 1000), slot.Failures));
+}
+
+void TDownloadManager::StartDueRetries() {
+  for (std::int32_t k = 1; k <= SegCount; ++k) {
+    const TSlotTries& slot = tries_[k];
+    if (slot.Waiting && !slot.GivenUp && TickDiff(GetTickCount32(), slot.WaitStart) >= slot.PauseMs)
+      StartSegmentThread(k);
+  }
+}
+
+bool TDownloadManager::AllIncompleteGivenUp() const {
+  bool any = false;
+  for (std::int32_t k = 1; k <= SegCount; ++k) {
+    if (!Table.Segments[k].NeedsThread()) continue;
+    if (!tries_[k].GivenUp || tries_[k].Running) return false;
+    any = true;
+  }
+  return any;
+}
+
+void TDownloadManager::RecordFailure(const std::string& className, const std::string& message) {
+  lastFailureClass_ = className;
+  lastFailureMessage_ = message;
 }
 
 void TDownloadManager::SegmentEnded() {
@@ -191,6 +362,7 @@ void TDownloadManager::PauseMonitor(std::uint32_t milliseconds) {
 }
 
 void TDownloadManager::CompleteResource() {
+  partialFile_.Close();  // a file held open cannot be renamed everywhere
   const std::string finalPath = FinalisePartialFile(partialPath_, resumePath_, Table, SegCount);
   Job->Finished = true;
   if (Job->ExtractArchive) {
@@ -205,9 +377,52 @@ void TDownloadManager::CompleteResource() {
   }
 }
 
+// Every segment thread is asked to stop and its connection cut short, so that
+// none waits out a stalled read; returns once all have ended.
 void TDownloadManager::StopSegmentThreads() {
-  for (std::int32_t k = 1; k <= SegCount; ++k) Table.StopFlags[k] = true;
+  for (std::int32_t k = 1; k <= SegCount; ++k) {
+    Table.StopFlags[k] = true;
+    tries_[k].Waiting = false;
+  }
+  for (std::int32_t k = 1; k <= SegCount; ++k) cancellers_[k]->Cancel();
   while (!Table.AllDone(SegCount)) SleepMs(kDonePollMs);
+  for (std::int32_t k = 1; k <= SegCount; ++k) tries_[k].Running = false;
+}
+
+// The server holds a resource of another size than the one being received: what
+// was received belongs to the old one and goes; the run starts again from the
+// size probe.
+void TDownloadManager::DiscardStaleState() {
+  StopSegmentThreads();
+  partialFile_.Close();
+  DeleteFile(partialPath_);
+  DeleteFile(resumePath_);
+  LogLine(Cp("服务器上的资源已改变，删除已接收的数据，重新开始接收."));
+  SegCount = Job->SegCount;
+  segmentsStarted_ = false;
+  restartDue_ = false;
+  restarted_ = true;
+}
+
+// Saves the table so that it never counts a byte that is not on the disk: the
+// counts are taken first, then the partial file is flushed, then the resume
+// file is replaced in one step.
+void TDownloadManager::SaveState() {
+  SaveResumeFile(resumePath_, header_, Table, [this] {
+    if (partialFile_.IsOpen()) partialFile_.FlushData();
+  });
+  lastSave_ = GetTickCount32();
+}
+
+// A save while segments run that fails (a full disk) does not end the run: the
+// segments' own failures tell why, and the save is tried again at the next
+// interval and when the run ends.
+void TDownloadManager::SaveStateInPassing() {
+  try {
+    SaveState();
+  } catch (const Exception&) {
+    lastSave_ = GetTickCount32();
+  }
 }
 
 // On every way out once segment threads may have started: a run that did not
@@ -216,10 +431,11 @@ void TDownloadManager::CloseRun() {
   if (Job->Finished) return;
   if (segmentsStarted_) StopSegmentThreads();
   try {
-    SaveResumeFile(resumePath_, header_, Table);
+    SaveState();
   } catch (const Exception& error) {
-    Job->SetRunError(error.ClassName(), error.Message());
+    Job->RecordRunError(error.ClassName(), error.Message());
   }
+  partialFile_.Close();
   LogLine(Cp("资源接收未完成，任务中止."));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -7,7 +8,10 @@
 #include <string>
 
 #include "engine/ResumeFile.h"
+#include "engine/SegmentOutcome.h"
 #include "engine/SegmentTable.h"
+#include "platform/File.h"
+#include "platform/SocketCanceller.h"
 #include "platform/Thread.h"
 
 namespace bailan {
@@ -20,6 +24,14 @@ class TDownloadJob;
 // 100 ms, and either completes the resource (rename, unpack, completion move) or
 // saves the resume state when the run ends incomplete. The job's log is its only
 // account of what happened.
+//
+// A segment thread that ends early is started again for its slot after a pause
+// that doubles from one to thirty seconds (EngineSettings); a slot whose tries bring
+// no block kMaxTriesWithoutData times in a row, or whose reply is not the range
+// asked for, is given up, and a run whose incomplete slots are all given up ends
+// as a stopped run does. A resource that changed its size starts afresh, once.
+// While segments run the resume file is saved every kSaveIntervalMs, so that a
+// crash loses no more than that.
 class TDownloadManager : public TThread, public std::enable_shared_from_this<TDownloadManager> {
  public:
   // Called by the job on the GUI thread: stores the run's fields (the folder
@@ -34,9 +46,10 @@ class TDownloadManager : public TThread, public std::enable_shared_from_this<TDo
 
   // The document of `url`: the local file's name.
   static std::string GetFileName(const std::string& url);
-  // The size probe: a HEAD request; -1 when the reply gives no length. Raises
+  // The size probe: a HEAD request, which `canceller` can cut short; -1 when the
+  // reply gives no length. The length may exceed what a table can hold. Raises
   // the request's failure.
-  static std::int32_t GetFileSize(const std::string& url);
+  static std::int64_t GetFileSize(const std::string& url, const std::shared_ptr<TSocketCanceller>& canceller);
 
   const std::string URL;
   const std::string SavePath;  // ends with the folder separator
@@ -49,6 +62,10 @@ class TDownloadManager : public TThread, public std::enable_shared_from_this<TDo
   // pass early, so that a completed resource is finished without waiting out
   // the rest of the 100 ms pause.
   void SegmentEnded();
+  // Segment thread k: how its try ended; written before its done flag is set.
+  void SetOutcome(std::int32_t k, TSegmentOutcome outcome) { outcomes_[k] = std::move(outcome); }
+  // What cuts segment thread k's connection short when the run stops.
+  const std::shared_ptr<TSocketCanceller>& Canceller(std::int32_t k) const { return cancellers_[k]; }
 
   // Adds a time-stamped line, "[yyyy-mm-dd hh:nn:ss] " + text, to the job's log.
   void LogLine(const std::string& text);
@@ -60,14 +77,39 @@ class TDownloadManager : public TThread, public std::enable_shared_from_this<TDo
   TDownloadManager(std::shared_ptr<TDownloadJob> job, std::string url, std::string folder,
                    std::int32_t segCount);
 
+  // What the monitoring passes ended with.
+  enum class TMonitorEnd { Completed, Stopped, GivenUp, Restart };
+
+  // What the job transfer thread keeps about one slot's tries.
+  struct TSlotTries {
+    bool Running = false;              // a segment thread of this slot was started and not yet seen ended
+    bool Waiting = false;              // a new try is due once the pause is over
+    bool GivenUp = false;              // no further try in this run
+    std::int32_t Failures = 0;         // tries in a row that brought no block
+    std::int32_t ReceivedAtStart = 0;  // Received when the current try started
+    std::uint32_t WaitStart = 0;       // tick when the pause began
+    std::uint32_t PauseMs = 0;
+  };
+
   void Run();
-  bool PrepareRun();
+  bool PrepareRun(bool firstPass);
+  void CheckPartialLength(TResumeLoadResult& loaded) const;
   void StartSegmentThreads();
-  void Monitor();
+  void StartSegmentThread(std::int32_t k);
+  TMonitorEnd Monitor();
+  void HandleEndedSegments();
+  void HandleEndedSegment(std::int32_t k);
+  void ScheduleRetry(std::int32_t k, const TSegmentOutcome& outcome);
+  void StartDueRetries();
+  bool AllIncompleteGivenUp() const;
   void CompleteResource();
   void StopSegmentThreads();
+  void DiscardStaleState();
+  void SaveState();
+  void SaveStateInPassing();
   void CloseRun();
   void FinishRun();
+  void RecordFailure(const std::string& className, const std::string& message);
 
   // Sleeps up to `milliseconds`, returning early once a segment thread ends.
   void PauseMonitor(std::uint32_t milliseconds);
@@ -79,6 +121,15 @@ class TDownloadManager : public TThread, public std::enable_shared_from_this<TDo
   std::string partialPath_;
   TResumeHeader header_;
   bool segmentsStarted_ = false;
+  bool restarted_ = false;   // the run has started afresh once already
+  bool restartDue_ = false;  // a segment found the resource changed: start afresh
+  TFile partialFile_;        // for flushing the received bytes before a save
+  std::uint32_t lastSave_ = 0;
+  std::array<TSlotTries, kMaxSegments + 1> tries_{};
+  std::array<TSegmentOutcome, kMaxSegments + 1> outcomes_{};
+  std::array<std::shared_ptr<TSocketCanceller>, kMaxSegments + 1> cancellers_{};
+  std::string lastFailureClass_;  // the latest failure of a segment, for a run that gives up
+  std::string lastFailureMessage_;
 };
 
 }  // namespace bailan

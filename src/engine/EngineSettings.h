@@ -10,6 +10,11 @@ namespace bailan {
 struct TEngineSettings {
   // A request waits this long for its next byte before it fails.
   std::atomic<std::int32_t> ReadTimeoutMs{30000};
+  // A segment that ended early is tried again after this pause, doubled after
+  // every further try that brings no block, up to RetryMaxPauseMs: a server that
+  // is briefly away is not hammered, and one that is back is not waited for long.
+  std::atomic<std::int32_t> RetryFirstPauseMs{1000};
+  std::atomic<std::int32_t> RetryMaxPauseMs{30000};
 };
 
 TEngineSettings& EngineSettings();

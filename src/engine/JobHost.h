@@ -17,12 +17,14 @@ class TJobHost {
  public:
   virtual ~TJobHost() = default;
 
-  // Appends `job` to the job list and sets the grid's row count to the number of
-  // jobs + 1; returns the job's row (its index in the list + 1).
-  virtual std::int32_t AddJob(std::shared_ptr<TDownloadJob> job) = 0;
+  // Appends `job` to the job list, sets its Row (its index in the list + 1) and
+  // the grid's row count (the number of jobs + 1), all under the list lock, so
+  // that a completion removing a row meanwhile renumbers the new job too.
+  virtual void AddJob(std::shared_ptr<TDownloadJob> job) = 0;
 
-  // Writes one cell of the receiving grid's row table.
-  virtual void SetCell(std::int32_t row, std::int32_t column, const std::string& text) = 0;
+  // Writes one cell of `job`'s row of the receiving grid's row table, finding
+  // the row under the list lock; nothing for a job no longer listed.
+  virtual void SetJobCell(const TDownloadJob& job, std::int32_t column, const std::string& text) = 0;
 
   // The completion move of a finished job, under the list lock: the first pending
   // record whose URL equals the job's becomes a received record (file name

@@ -84,7 +84,16 @@ TResumeLoadResult LoadResumeFile(const std::string& path, TSegmentTable& table) 
       return Reject(Format("segment %d [%d, %d) with %d received does not fit a resource of %d bytes", k,
                            e.Start, e.End, e.Received, header.TotalSize));
     }
+    // Gaps or overlaps would leave bytes unfetched or count some twice.
+    const std::int32_t expectedStart = k == 1 ? 0 : entries[k - 1].End;
+    if (e.Start != expectedStart) {
+      return Reject(Format("segment %d starts at %d where it should start at %d", k, e.Start, expectedStart));
+    }
     entries[k] = e;
+  }
+  if (entries[header.Count].End != header.TotalSize) {
+    return Reject(Format("the segments end at %d, not at the resource's %d bytes", entries[header.Count].End,
+                         header.TotalSize));
   }
 
   for (std::int32_t k = 1; k <= header.Count; ++k) {
@@ -100,7 +109,8 @@ TResumeLoadResult LoadResumeFile(const std::string& path, TSegmentTable& table) 
   return result;
 }
 
-void SaveResumeFile(const std::string& path, const TResumeHeader& header, const TSegmentTable& table) {
+void SaveResumeFile(const std::string& path, const TResumeHeader& header, const TSegmentTable& table,
+                    const std::function<void()>& flushData) {
   if (header.Count < 1 || header.Count > kMaxSegments) {
     throw EInOutError(
         Format("Cannot save \"%s\": segment count %d outside 1..%d", path, header.Count, kMaxSegments));
@@ -114,8 +124,19 @@ void SaveResumeFile(const std::string& path, const TResumeHeader& header, const 
     PutLe32(p + 4, table.Segments[k].End.load());
     PutLe32(p + 8, table.Segments[k].Received.load());
   }
-  TFile file = TFile::Create(path, TShareMode::Exclusive);
-  file.Write(bytes.data(), ResumeFileBytes(header.Count));
+  if (flushData) flushData();
+
+  const std::string temporary = path + std::string(kResumeTempSuffix);
+  {
+    TFile file = TFile::Create(temporary, TShareMode::Exclusive);
+    file.Write(bytes.data(), ResumeFileBytes(header.Count));
+    file.Flush();
+  }
+  std::string reason;
+  if (!ReplaceFile(temporary, path, &reason)) {
+    DeleteFile(temporary);
+    throw EInOutError(Format("Cannot rename file \"%s\" to \"%s\". %s", temporary, path, reason));
+  }
 }
 
 }  // namespace bailan

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "engine/SegmentTable.h"
 
@@ -36,15 +38,23 @@ struct TResumeLoadResult {
 
 // Reads the resume file at `path` into slots 1..Count of `table` and zeroes their
 // byte counters. Used only when the file is exactly ResumeFileBytes(Count) long
-// with 1 <= Count <= kMaxSegments and every entry keeps
-// 0 <= Start <= End <= TotalSize and 0 <= Received <= End - Start; otherwise the
-// table is left untouched and the result says Rejected. A table saved for a
-// resource of unknown size (total -1) is rejected by that rule, so the next run
-// probes the size again.
+// with 1 <= Count <= kMaxSegments, every entry keeps
+// 0 <= Start <= End <= TotalSize and 0 <= Received <= End - Start, and the
+// entries tile the resource: the first starts at 0, each ends where the next
+// starts, the last ends at TotalSize. Otherwise the table is left untouched and
+// the result says Rejected. A table saved for a resource of unknown size
+// (total -1) is rejected by that rule, so the next run probes the size again.
 TResumeLoadResult LoadResumeFile(const std::string& path, TSegmentTable& table);
 
-// Creates or replaces the resume file with `header` and slots 1..header.Count.
-// Raises EFCreateError or EInOutError.
-void SaveResumeFile(const std::string& path, const TResumeHeader& header, const TSegmentTable& table);
+// Replaces the resume file with `header` and slots 1..header.Count so that a
+// crash at any moment leaves either the old file or the new one, whole: the
+// counts are taken first, then `flushData` runs (it must put every byte they
+// count on the disk), then the image is written to `path` + kResumeTempSuffix,
+// flushed, and renamed over `path`. Raises EFCreateError or EInOutError.
+void SaveResumeFile(const std::string& path, const TResumeHeader& header, const TSegmentTable& table,
+                    const std::function<void()>& flushData = {});
+
+// The temporary name a save writes beside the resume file before renaming it.
+inline constexpr std::string_view kResumeTempSuffix = ".tmp";
 
 }  // namespace bailan

@@ -16,14 +16,18 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 std::string ArgumentToCp936(const std::string& argument, char replacement = '?');
 
 // Makes stdout and stderr take UTF-8 bytes as they are: a console shows them as
-// UTF-8, and "\n" is written unchanged.
+// UTF-8 and follows the terminal's escape sequences, and "\n" is written
+// unchanged.
 void PrepareConsoleOutput();
 
 // True when stderr is a terminal (a console window on Windows).
 bool StderrIsTerminal();
+// The width of stderr's terminal in columns; 0 when it does not tell.
+int StderrTerminalColumns();
 
-// From this call on, Ctrl-C and SIGTERM on Linux, Ctrl-C and Ctrl-Break on
-// Windows no longer end the process: they set the flag that StopRequested reads.
+// From this call on, Ctrl-C, SIGTERM and SIGHUP (the terminal closed) on Linux,
+// Ctrl-C and Ctrl-Break on Windows no longer end the process: they set the flag
+// that StopRequested reads.
 void CatchStopRequests();
 bool StopRequested();
 

@@ -39,6 +39,10 @@ std::string ArgumentToCp936(const std::string& argument, char /*replacement: app
 
 void PrepareConsoleOutput() {
   if (::GetConsoleWindow()) ::SetConsoleOutputCP(CP_UTF8);
+  HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
+  if (DWORD mode = 0; ::GetConsoleMode(error, &mode)) {
+    ::SetConsoleMode(error, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+  }
   ::_setmode(::_fileno(stdout), _O_BINARY);
   ::_setmode(::_fileno(stderr), _O_BINARY);
 }
@@ -46,6 +50,12 @@ void PrepareConsoleOutput() {
 bool StderrIsTerminal() {
   DWORD mode = 0;
   return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+int StderrTerminalColumns() {
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (!::GetConsoleScreenBufferInfo(::GetStdHandle(STD_ERROR_HANDLE), &info)) return 0;
+  return info.srWindow.Right - info.srWindow.Left + 1;
 }
 
 void CatchStopRequests() {

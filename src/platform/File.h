@@ -49,6 +49,11 @@ class TFile {
   std::size_t Read(void* buffer, std::size_t count);
   // Writes all `count` bytes at the position and advances it.
   void Write(const void* data, std::size_t count);
+  // Waits until the file's contents written so far, through any handle, are on
+  // the disk (not its times): a record of them may then be written.
+  void FlushData();
+  // Waits until the file's contents and its length are on the disk.
+  void Flush();
 
  private:
   TFile(std::string path, std::intptr_t handle) : path_(std::move(path)), handle_(handle) {}

@@ -100,4 +100,12 @@ void TFile::Write(const void* data, std::size_t count) {
   }
 }
 
+void TFile::FlushData() {
+  if (::fdatasync(static_cast<int>(handle_)) != 0) Fail("Flushing");
+}
+
+void TFile::Flush() {
+  if (::fsync(static_cast<int>(handle_)) != 0) Fail("Flushing");
+}
+
 }  // namespace bailan

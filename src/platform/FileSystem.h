@@ -20,6 +20,11 @@ bool DeleteFile(const std::string& path);
 // false and, when `reason` is given, stores the platform's text there.
 bool RenameFile(const std::string& from, const std::string& to, std::string* reason = nullptr);
 
+// Renames `from` to `to` in one step, replacing an existing `to`, and waits
+// until the folder's new entry is on the disk: at every moment `to` names
+// either the old file or the new one, whole. False with `reason` as above.
+bool ReplaceFile(const std::string& from, const std::string& to, std::string* reason = nullptr);
+
 // Creates the folder and every missing parent, one level after the other (no
 // recursion, no copy of the path per level); true when it exists afterwards.
 // A path that IsCreatablePath refuses is not tried.

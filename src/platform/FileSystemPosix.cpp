@@ -107,6 +107,23 @@ bool RenameFile(const std::string& from, const std::string& to, std::string* rea
   return rc == 0;
 }
 
+bool ReplaceFile(const std::string& from, const std::string& to, std::string* reason) {
+  const std::string hostTo = ToHostPath(to);
+  if (::rename(ToHostPath(from).c_str(), hostTo.c_str()) != 0) {
+    if (reason) *reason = LastSystemErrorText();
+    return false;
+  }
+  // The rename lives in the folder: flush it too, or a power cut may undo it.
+  const std::string::size_type slash = hostTo.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : hostTo.substr(0, slash);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+  return true;
+}
+
 bool IsCreatablePath(const std::string& path) {
   return HostPathFits(ToHostPath(path));
 }

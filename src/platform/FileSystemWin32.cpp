@@ -75,6 +75,14 @@ bool RenameFile(const std::string& from, const std::string& to, std::string* rea
   return moved;
 }
 
+bool ReplaceFile(const std::string& from, const std::string& to, std::string* reason) {
+  // One rename over the old file, returning once it is on the disk.
+  const bool moved = ::MoveFileExW(ToHostPath(from).c_str(), ToHostPath(to).c_str(),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (!moved && reason) *reason = LastSystemErrorText();
+  return moved;
+}
+
 bool IsCreatablePath(const std::string& path) {
   return HostPathFits(ToHostPath(path));
 }

@@ -122,4 +122,14 @@ void TFile::Write(const void* data, std::size_t count) {
   }
 }
 
+// Windows has no flush of the data alone: both write the contents, the length
+// and the times through.
+void TFile::FlushData() {
+  Flush();
+}
+
+void TFile::Flush() {
+  if (!::FlushFileBuffers(HandleOf(handle_))) Fail("Flushing");
+}
+
 }  // namespace bailan

@@ -2,9 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace bailan {
+
+class TSocketCanceller;
 
 // Socket error numbers in Windows Sockets numbering, on every platform, so that
 // failures read the same wherever the installer runs.
@@ -75,6 +78,9 @@ class TSocket {
   // Ends both directions without closing: a call blocked on the socket in
   // another thread returns.
   void Shutdown();
+  // Lets `canceller` shut this socket down from another thread until it is
+  // closed (or until another canceller is attached).
+  void AttachCanceller(std::shared_ptr<TSocketCanceller> canceller);
 
   // Starts a connect without blocking. Returns Ready when the connect already
   // finished, TimedOut when it is in progress (finish it with WaitConnected), and
@@ -99,8 +105,13 @@ class TSocket {
   std::uint16_t LocalPort() const;
 
  private:
+  friend class TSocketCanceller;
   explicit TSocket(std::intptr_t handle) : handle_(handle) {}
+  static void ShutdownHandle(std::intptr_t handle);
+  void DetachCanceller();
+
   std::intptr_t handle_ = -1;
+  std::shared_ptr<TSocketCanceller> canceller_;
 };
 
 }  // namespace bailan

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "platform/Socket.h"
+#include "platform/SocketCanceller.h"
 #include "platform/SocketErrorPosix.h"
 
 namespace bailan {
@@ -89,23 +90,6 @@ std::ptrdiff_t RetryInterrupted(Call call, int& error) {
 
 }  // namespace
 
-TSocket::~TSocket() {
-  Close();
-}
-
-TSocket::TSocket(TSocket&& other) noexcept : handle_(other.handle_) {
-  other.handle_ = -1;
-}
-
-TSocket& TSocket::operator=(TSocket&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = -1;
-  }
-  return *this;
-}
-
 TSocket TSocket::CreateTcp(int& error) {
   int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
   if (fd < 0) {
@@ -142,6 +126,7 @@ TSocket TSocket::ListenLoopback(std::uint16_t port, int& error) {
 }
 
 void TSocket::Close() {
+  DetachCanceller();
   if (handle_ >= 0) {
     ::close(SocketOf(handle_));
     handle_ = -1;
@@ -155,8 +140,8 @@ void TSocket::AbortiveClose() {
   Close();
 }
 
-void TSocket::Shutdown() {
-  if (handle_ >= 0) ::shutdown(SocketOf(handle_), SHUT_RDWR);
+void TSocket::ShutdownHandle(std::intptr_t handle) {
+  ::shutdown(SocketOf(handle), SHUT_RDWR);
 }
 
 TSocketWait TSocket::StartConnect(const TIPv4Address& address, std::uint16_t port, int& error) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/Socket.h"
+#include "platform/SocketCanceller.h"
 #include "platform/Win32Api.h"
 
 namespace bailan {
@@ -74,6 +75,36 @@ TSocketWait SelectFor(SOCKET socket, TWaitFor what, int timeoutMs, int& error) {
   return result == 0 ? TSocketWait::TimedOut : TSocketWait::Ready;
 }
 
+// Winsock does not end a select() when another thread shuts the socket down, so
+// a wait on a socket that can be cancelled is cut into slices of this length, and
+// a cancel shows at the end of the slice in progress.
+constexpr int kCancelSliceMs = 50;
+
+// SelectFor, ended early (as Ready, or Failed with the after-shutdown error for a
+// connect) once `canceller` is cancelled.
+TSocketWait SelectCancellable(SOCKET socket, TWaitFor what, int timeoutMs, const TSocketCanceller* canceller,
+                              int& error) {
+  if (!canceller) return SelectFor(socket, what, timeoutMs, error);
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    if (canceller->Cancelled()) {
+      error = what == TWaitFor::Write ? kWsaEShutdown : 0;
+      return what == TWaitFor::Write ? TSocketWait::Failed : TSocketWait::Ready;
+    }
+    int slice = kCancelSliceMs;
+    if (timeoutMs >= 0) {
+      const int left = timeoutMs - static_cast<int>(::GetTickCount() - start);
+      if (left <= 0) {
+        error = 0;
+        return TSocketWait::TimedOut;
+      }
+      slice = left < slice ? left : slice;
+    }
+    const TSocketWait result = SelectFor(socket, what, slice, error);
+    if (result != TSocketWait::TimedOut) return result;
+  }
+}
+
 // -1 with `error` on failure, the count otherwise.
 std::ptrdiff_t Transferred(int result, int& error) {
   if (result == SOCKET_ERROR) {
@@ -90,23 +121,6 @@ int ClampCount(std::size_t count) {
 }
 
 }  // namespace
-
-TSocket::~TSocket() {
-  Close();
-}
-
-TSocket::TSocket(TSocket&& other) noexcept : handle_(other.handle_) {
-  other.handle_ = -1;
-}
-
-TSocket& TSocket::operator=(TSocket&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = -1;
-  }
-  return *this;
-}
 
 TSocket TSocket::CreateTcp(int& error) {
   SOCKET socket = NewStreamSocket(error);
@@ -140,6 +154,7 @@ TSocket TSocket::ListenLoopback(std::uint16_t port, int& error) {
 }
 
 void TSocket::Close() {
+  DetachCanceller();
   if (handle_ >= 0) {
     ::closesocket(SocketOf(handle_));
     handle_ = -1;
@@ -154,8 +169,10 @@ void TSocket::AbortiveClose() {
   Close();
 }
 
-void TSocket::Shutdown() {
-  if (handle_ >= 0) ::shutdown(SocketOf(handle_), SD_BOTH);
+void TSocket::ShutdownHandle(std::intptr_t handle) {
+  // A recv() blocked on the socket in another thread returns; a select() ends
+  // at the end of its slice (SelectCancellable).
+  ::shutdown(SocketOf(handle), SD_BOTH);
 }
 
 TSocketWait TSocket::StartConnect(const TIPv4Address& address, std::uint16_t port, int& error) {
@@ -180,7 +197,7 @@ TSocketWait TSocket::StartConnect(const TIPv4Address& address, std::uint16_t por
 
 TSocketWait TSocket::WaitConnected(int timeoutMs, int& error) {
   SOCKET socket = SocketOf(handle_);
-  TSocketWait wait = SelectFor(socket, TWaitFor::Write, timeoutMs, error);
+  TSocketWait wait = SelectCancellable(socket, TWaitFor::Write, timeoutMs, canceller_.get(), error);
   if (wait != TSocketWait::Ready) return wait;
   int result = 0;
   int length = sizeof result;
@@ -197,7 +214,7 @@ TSocketWait TSocket::WaitConnected(int timeoutMs, int& error) {
 }
 
 TSocketWait TSocket::WaitReadable(int timeoutMs, int& error) {
-  return SelectFor(SocketOf(handle_), TWaitFor::Read, timeoutMs, error);
+  return SelectCancellable(SocketOf(handle_), TWaitFor::Read, timeoutMs, canceller_.get(), error);
 }
 
 std::ptrdiff_t TSocket::Receive(void* buffer, std::size_t count, bool dontWait, int& error) {

@@ -114,12 +114,19 @@ std::vector<std::shared_ptr<TDownloadJob>> TReceiveLists::ReleaseJobs() {
   return std::exchange(jobs_, {});
 }
 
-std::int32_t TReceiveLists::AddJob(std::shared_ptr<TDownloadJob> job) {
+void TReceiveLists::AddJob(std::shared_ptr<TDownloadJob> job) {
   TLock lock(ListLock());
   jobs_.push_back(std::move(job));
   const auto count = static_cast<std::int32_t>(jobs_.size());
+  jobs_.back()->Row = count;
   rows_.SetRowCount(count + 1);
-  return count;
+}
+
+void TReceiveLists::SetJobCell(const TDownloadJob& job, std::int32_t column, const std::string& text) {
+  TLock lock(ListLock());
+  const std::int32_t row = job.Row;
+  if (row < 1 || static_cast<std::size_t>(row) > jobs_.size() || jobs_[row - 1].get() != &job) return;
+  rows_.SetCell(row, column, text);
 }
 
 void TReceiveLists::SetCell(std::int32_t row, std::int32_t column, const std::string& text) {

@@ -39,6 +39,7 @@ class TReceiveLists : public TJobHost, public std::enable_shared_from_this<TRece
   // The row table: texts of a cell, the row count, headers.
   std::string Cell(std::int32_t row, std::int32_t column) const;
   std::int32_t RowCount() const;
+  void SetCell(std::int32_t row, std::int32_t column, const std::string& text);
 
   // Appends `record` to the pending list and creates its job (started at once
   // when `start` is set): the manifest entry and the resource dialog.
@@ -57,8 +58,8 @@ class TReceiveLists : public TJobHost, public std::enable_shared_from_this<TRece
   std::vector<std::shared_ptr<TDownloadJob>> ReleaseJobs();
 
   // TJobHost
-  std::int32_t AddJob(std::shared_ptr<TDownloadJob> job) override;
-  void SetCell(std::int32_t row, std::int32_t column, const std::string& text) override;
+  void AddJob(std::shared_ptr<TDownloadJob> job) override;
+  void SetJobCell(const TDownloadJob& job, std::int32_t column, const std::string& text) override;
   bool CompleteJob(TDownloadJob& job, const std::string& fileName, std::int32_t fileSize,
                    const std::function<void()>& whileLocked) override;
 

@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "engine/EngineSettings.h"
+#include "engine/ResumeFile.h"
 #include "platform/FileSystem.h"
+#include "platform/Socket.h"
 #include "platform/Thread.h"
+#include "platform/Tick.h"
 #include "support/EngineRun.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 #include "support/TestServer.h"
 #include "support/ZipBuilder.h"
@@ -42,10 +47,30 @@ std::size_t CountLines(const std::vector<std::string>& log, const std::string& l
   return static_cast<std::size_t>(std::count(log.begin(), log.end(), line));
 }
 
+// Loads the table a resume file holds; a test failure when it cannot be loaded.
+void LoadSavedTable(const std::string& path, TSegmentTable& table) {
+  if (LoadResumeFile(path, table).Status != TResumeLoadStatus::Loaded)
+    ADD_FAILURE() << path << " does not load";
+}
+
+// The retry lines of a log ("线程%d：...，%d秒后第%d次重试.").
+std::size_t CountRetryLines(const std::vector<std::string>& log) {
+  const std::string retry = LogText("次重试.");
+  return static_cast<std::size_t>(std::count_if(log.begin(), log.end(), [&](const std::string& line) {
+    return line.size() > retry.size() && line.compare(line.size() - retry.size(), retry.size(), retry) == 0;
+  }));
+}
+
 class DownloadRun : public ::testing::Test {
  protected:
-  void SetUp() override { EngineSettings().ReadTimeoutMs = 30000; }
-  void TearDown() override { EngineSettings().ReadTimeoutMs = 30000; }
+  // Short pauses between tries, so that a test sees several of them.
+  void SetUp() override { SetSettings(30000, 50, 200); }
+  void TearDown() override { SetSettings(30000, 1000, 30000); }
+  static void SetSettings(std::int32_t readTimeout, std::int32_t firstPause, std::int32_t maxPause) {
+    EngineSettings().ReadTimeoutMs = readTimeout;
+    EngineSettings().RetryFirstPauseMs = firstPause;
+    EngineSettings().RetryMaxPauseMs = maxPause;
+  }
 
   TTempDir dir;
   TTestServer server;
@@ -91,20 +116,36 @@ TEST_F(DownloadRun, FreshRunOfAThousandBytes) {
 TEST_F(DownloadRun, StoppedRunSavesItsTableAndTheNextRunResumes) {
   const std::string body = PatternBytes(300000);
   server.AddFile("/big.bin", body);
-  server.SetFileOptions(test::Throttled(4096, 50));  // about 1.2 s in all
+  server.SetFileOptions(test::Throttled(4096, 50));  // about 1.2 s in all, a block every 125 ms
   TEngineRun run(server.Url("/big.bin"), dir.Path());
   run.Job->StartDownload();
   // Stop once some, but not all, of the resource has arrived.
   for (int i = 0; i < 2000 && run.Job->ReceivedSize < 30000; ++i) SleepMs(5);
-  ASSERT_TRUE(run.StopAndWait(20000));
+  ASSERT_GE(run.Job->ReceivedSize, 30000) << "too little arrived within 10 s";
+  const std::uint32_t asked = GetTickCount32();
+  ASSERT_TRUE(run.StopAndWait(5000));
+  // A stop ends the run within about a block's time, not when the segments end.
+  EXPECT_LT(TickDiff(GetTickCount32(), asked), 1000u);
   EXPECT_FALSE(run.Job->StopRequest);  // cleared as the run ended
   auto log = run.UntimedLog();
   ASSERT_FALSE(log.empty());
   EXPECT_EQ(log.back(), LogText("资源接收未完成，任务中止."));
+  for (int k = 1; k <= 3; ++k) {  // every segment stopped, the last one too
+    EXPECT_EQ(CountLines(log, LogText(("线程" + std::to_string(k) + "完成退出.").c_str())), 1u) << k;
+  }
+  // The saved table counts less than the whole, and exactly bytes that are in the file.
   ASSERT_EQ(ReadFileBytes(dir / "big.bin.rpc.cfg").size(), 44u);
-  const std::int32_t before = run.Job->ReceivedSize;
-  EXPECT_GT(before, 0);
-  EXPECT_LT(before, 300000);
+  TSegmentTable saved;
+  LoadSavedTable(dir / "big.bin.rpc.cfg", saved);
+  EXPECT_GT(saved.SumReceived(3), 0);
+  EXPECT_LT(saved.SumReceived(3), 300000);
+  const std::string partial = ReadFileBytes(dir / "big.bin.rpc");
+  for (int k = 1; k <= 3; ++k) {
+    const auto start = static_cast<std::size_t>(saved.Segments[k].Start.load());
+    const auto received = static_cast<std::size_t>(saved.Segments[k].Received.load());
+    EXPECT_EQ(partial.compare(start, received, body, start, received), 0) << "segment " << k;
+    EXPECT_LT(received, 100000u) << "segment " << k << " did not stop";
+  }
 
   // The resumed run reads the size from the file, not from the server.
   const std::size_t headsBefore = server.Requests().size();
@@ -247,45 +288,158 @@ TEST_F(DownloadRun, UrlWithoutAFileNameEndsAtOnce) {
   EXPECT_FALSE(FileExists(dir / ".rpc"));
 }
 
-TEST_F(DownloadRun, StalledSegmentEndsAfterTheReadTimeOut) {
+TEST_F(DownloadRun, StalledSegmentIsTriedAgainAfterItsReadTimeOut) {
   EngineSettings().ReadTimeoutMs = 300;
-  server.AddFile("/s.bin", PatternBytes(100));
-  // HEAD from the files, then a GET whose answer never comes.
+  const std::string body = PatternBytes(100);
+  server.AddFile("/s.bin", body);
+  // HEAD from the files, then a GET whose answer never comes; the next try is
+  // served from the files.
   server.AddScript(TConnectionScript().ReadRequest().Send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n"));
   server.AddScript(TConnectionScript().ReadRequest().Hang());
   TEngineRun run(server.Url("/s.bin"), dir.Path(), 1);
-  run.Job->StartDownload();
-  for (int i = 0; i < 400 && run.Job->ActiveSegments == 0; ++i) SleepMs(5);
-  for (int i = 0; i < 400 && run.Job->ActiveSegments != 0; ++i) SleepMs(5);
-  EXPECT_EQ(run.Job->ActiveSegments, 0);  // it gave up by itself
-  EXPECT_EQ(run.Job->Running, 1);         // the run does not notice
+  ASSERT_TRUE(run.RunToEnd(10000));
+  EXPECT_EQ(ReadFileBytes(dir / "s.bin"), body);
   const auto log = run.UntimedLog();
-  EXPECT_EQ(CountLines(log, LogText("线程1完成退出.")), 0u);
-  ASSERT_TRUE(run.StopAndWait(5000));
-  EXPECT_EQ(run.Job->ReceivedSize, 0);
+  EXPECT_EQ(CountLines(log, LogText("线程1：接收超时，1秒后第1次重试.")), 1u)
+      << ::testing::PrintToString(log);
+  EXPECT_EQ(CountRetryLines(log), 1u);
 }
 
-TEST_F(DownloadRun, ServerThatIgnoresRangeWritesNothing) {
+TEST_F(DownloadRun, ConnectionResetMidSegmentIsResumedWhereItBroke) {
+  const std::string body = PatternBytes(300000);
+  server.AddFile("/reset.bin", body);
+  test::TFileServingOptions options = test::Throttled(8192, 2);
+  options.ResetAfterBytes = 40000;  // the first body longer than that breaks off
+  options.ResetCount = 1;
+  server.SetFileOptions(options);
+  TEngineRun run(server.Url("/reset.bin"), dir.Path());
+  ASSERT_TRUE(run.RunToEnd());
+  EXPECT_EQ(ReadFileBytes(dir / "reset.bin"), body);
+  const auto log = run.UntimedLog();
+  EXPECT_EQ(CountRetryLines(log), 1u) << ::testing::PrintToString(log);
+  EXPECT_EQ(log.back(), LogText("资源接收完成."));
+  // The retry asked only for what was missing: four GETs, one of them resuming.
+  EXPECT_EQ(RangesRequested(server).size(), 4u);
+}
+
+TEST_F(DownloadRun, RefusedPortForTwoTriesThenServed) {
+  // A port with nothing behind it: the table needs no size probe.
+  int error = 0;
+  const std::uint16_t port = TSocket::ListenLoopback(0, error).LocalPort();
+  ASSERT_EQ(error, 0);
+  const std::string body = PatternBytes(5000);
+  WriteFileBytes(dir / "late.bin.rpc", std::string(5000, '\0'));
+  WriteFileBytes(dir / "late.bin.rpc.cfg", ResumeFileImage(5000, 1, {{0, 5000, 0}}));
+  SetSettings(30000, 300, 1000);
+  TEngineRun run("http://127.0.0.1:" + std::to_string(port) + "/late.bin", dir.Path());
+  run.Job->StartDownload();
+  const std::string second = LogText("线程1：连接失败，1秒后第2次重试.");
+  for (int i = 0; i < 400 && CountLines(run.UntimedLog(), second) == 0; ++i) SleepMs(5);
+  ASSERT_EQ(CountLines(run.UntimedLog(), second), 1u) << ::testing::PrintToString(run.UntimedLog());
+  TTestServer late(port);  // up before the third try, 600 ms after the second failure
+  late.AddFile("/late.bin", body);
+  ASSERT_TRUE(run.Job->WaitUntilIdle(10000));
+  run.WaitForThreads();
+  EXPECT_EQ(ReadFileBytes(dir / "late.bin"), body);
+  EXPECT_EQ(CountRetryLines(run.UntimedLog()), 2u);
+}
+
+TEST_F(DownloadRun, EightFailuresInARowGiveTheSlotUpAndEndTheRun) {
+  int error = 0;
+  const std::uint16_t port = TSocket::ListenLoopback(0, error).LocalPort();
+  WriteFileBytes(dir / "never.bin.rpc", std::string(3000, '\0'));
+  const std::string cfg = ResumeFileImage(3000, 3, {{0, 1000, 1000}, {1000, 2000, 20}, {2000, 3000, 1000}});
+  WriteFileBytes(dir / "never.bin.rpc.cfg", cfg);
+  TEngineRun run("http://127.0.0.1:" + std::to_string(port) + "/never.bin", dir.Path());
+  ASSERT_TRUE(run.RunToEnd(20000));  // ends by itself, without a stop
+  const auto log = run.UntimedLog();
+  EXPECT_EQ(CountRetryLines(log), 7u) << ::testing::PrintToString(log);
+  EXPECT_EQ(CountLines(log, LogText("线程2：连续8次没有收到数据，放弃.")), 1u);
+  EXPECT_EQ(log.back(), LogText("资源接收未完成，任务中止."));
+  EXPECT_EQ(ReadFileBytes(dir / "never.bin.rpc.cfg"), cfg);  // saved again, unchanged
+  EXPECT_EQ(run.Job->RunErrorClass(), "EConnectException");
+  EXPECT_FALSE(run.Job->Finished);
+}
+
+TEST_F(DownloadRun, StopCutsAStalledReadOrProbeShort) {
+  server.AddFile("/hang.bin", PatternBytes(100));
+  for (const bool duringProbe : {true, false}) {
+    SCOPED_TRACE(duringProbe ? "size probe" : "segment read");
+    TTempDir folder;
+    if (!duringProbe) {
+      WriteFileBytes(folder / "hang.bin.rpc", std::string(100, '\0'));
+      WriteFileBytes(folder / "hang.bin.rpc.cfg", ResumeFileImage(100, 1, {{0, 100, 0}}));
+    }
+    const std::size_t before = server.Requests().size();
+    server.AddScript(TConnectionScript().ReadRequest().Hang());
+    TEngineRun run(server.Url("/hang.bin"), folder.Path(), 1);
+    run.Job->StartDownload();
+    ASSERT_TRUE(server.WaitForRequests(before + 1, 5000));
+    SleepMs(100);
+    const std::uint32_t asked = GetTickCount32();
+    run.Job->RequestStop();
+    ASSERT_TRUE(run.Job->WaitUntilIdle(5000));
+    EXPECT_LT(TickDiff(GetTickCount32(), asked), 1000u) << "the stop waited for the read time-out";
+    run.WaitForThreads();
+    EXPECT_EQ(run.UntimedLog().back(), LogText("资源接收未完成，任务中止."));
+    EXPECT_TRUE(run.Job->RunErrorClass().empty()) << run.Job->RunErrorMessage();
+    EXPECT_EQ(FileExists(folder / "hang.bin.rpc"), !duringProbe);
+  }
+}
+
+TEST_F(DownloadRun, ServerThatIgnoresRangeServesOnlyTheSegmentFromZero) {
   const std::string body = PatternBytes(5000);
   server.AddFile("/whole.bin", body);
   test::TFileServingOptions ignore;
   ignore.IgnoreRange = true;
   server.SetFileOptions(ignore);
   TEngineRun run(server.Url("/whole.bin"), dir.Path());
-  run.Job->StartDownload();
-  for (int i = 0; i < 1000 && run.Job->Log.Count() < 8; ++i) SleepMs(5);
-  ASSERT_TRUE(run.StopAndWait(5000));
-  // Segments 2 and 3 would have written the resource's first bytes at their offsets.
-  EXPECT_EQ(ReadFileBytes(dir / "whole.bin.rpc"), std::string(5000, '\0'));
+  ASSERT_TRUE(run.RunToEnd(10000));  // every other slot is given up: the run ends by itself
+  // Segment 1 takes its 1666 bytes from the start of the whole body; segments 2
+  // and 3 would have written the resource's first bytes at their offsets.
+  EXPECT_EQ(ReadFileBytes(dir / "whole.bin.rpc"), body.substr(0, 1666) + std::string(5000 - 1666, '\0'));
   const auto log = run.UntimedLog();
-  for (int k = 1; k <= 3; ++k) {
-    EXPECT_EQ(
-        CountLines(
-            log,
-            LogText(("线程" + std::to_string(k) + "：服务器没有按请求的范围应答（200），退出.").c_str())),
-        1u);
+  EXPECT_EQ(CountLines(log, LogText("线程1完成退出.")), 1u);
+  for (int k = 2; k <= 3; ++k) {
+    const std::string line = "线程" + std::to_string(k) + "：服务器没有按请求的范围应答（200），退出.";
+    EXPECT_EQ(CountLines(log, LogText(line.c_str())), 1u) << ::testing::PrintToString(log);
   }
+  EXPECT_EQ(CountRetryLines(log), 0u);
   EXPECT_EQ(log.back(), LogText("资源接收未完成，任务中止."));
+  EXPECT_EQ(run.Job->RunErrorClass(), "ERangeError");
+  EXPECT_EQ(ReadFileBytes(dir / "whole.bin.rpc.cfg"),
+            ResumeFileImage(5000, 3, {{0, 1666, 1666}, {1666, 3332, 0}, {3332, 5000, 0}}));
+}
+
+TEST_F(DownloadRun, ReplyThatIsNotTheRangeWritesNothingAndSaysWhy) {
+  // Segment 1 resumes at byte 100 of [0, 1000).
+  const struct {
+    const char* head;
+    const char* why;
+  } cases[] = {
+      {"HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 101-999/1000\r\nContent-Length: 899\r\n\r\n",
+       "206, Content-Range: bytes 101-999/1000"},
+      {"HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 100-999/1000\r\nTransfer-Encoding: "
+       "chunked\r\n\r\n",
+       "206, Content-Range: bytes 100-999/1000, Transfer-Encoding: chunked"},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n", "200"},
+  };
+  for (const auto& each : cases) {
+    SCOPED_TRACE(each.why);
+    TTempDir folder;
+    const std::string partial(1000, 'x');
+    WriteFileBytes(folder / "r.bin.rpc", partial);
+    WriteFileBytes(folder / "r.bin.rpc.cfg", ResumeFileImage(1000, 1, {{0, 1000, 100}}));
+    server.AddScript(TConnectionScript().Respond(each.head + PatternBytes(1000)));
+    TEngineRun run(server.Url("/r.bin"), folder.Path(), 1);
+    ASSERT_TRUE(run.RunToEnd(5000));
+    EXPECT_EQ(ReadFileBytes(folder / "r.bin.rpc"), partial);
+    const auto log = run.UntimedLog();
+    const std::string line = std::string("线程1：服务器没有按请求的范围应答（") + each.why + "），退出.";
+    EXPECT_EQ(CountLines(log, LogText(line.c_str())), 1u) << ::testing::PrintToString(log);
+    EXPECT_EQ(CountRetryLines(log), 0u);
+    EXPECT_EQ(run.Job->RunErrorClass(), "ERangeError");
+  }
 }
 
 TEST_F(DownloadRun, StopRequestedWhileIdleStopsTheNextRunOnce) {
@@ -362,13 +516,18 @@ TEST_F(DownloadRun, SlowConnectionShowsProgressBlockByBlock) {
   server.SetFileOptions(test::Throttled(10240, 300));
   TEngineRun run(server.Url("/slow.bin"), dir.Path(), 1);
   run.Job->StartDownload();
-  for (int i = 0; i < 300 && run.Job->ReceivedSize == 0; ++i) SleepMs(5);
+  // The first block arrives at once; a group of six would take 1.5 s.
+  for (int i = 0; i < 200 && run.Job->ReceivedSize == 0; ++i) SleepMs(5);
+  ASSERT_GT(run.Job->ReceivedSize, 0) << "no block was shown within 1 s";
   SleepMs(900);
   const std::int32_t seen = run.Job->ReceivedSize;
   EXPECT_GE(seen, 2 * 10240);
   EXPECT_LT(seen, 200000);
   ASSERT_TRUE(run.StopAndWait(5000));
-  const std::int32_t kept = run.Job->ReceivedSize;
+  // The saved table, not the figures the job showed last.
+  TSegmentTable saved;
+  LoadSavedTable(dir / "slow.bin.rpc.cfg", saved);
+  const std::int32_t kept = saved.SumReceived(1);
   EXPECT_GE(kept, seen);
   EXPECT_EQ(kept % 10240, 0);
   // What the table counts is in the file.
@@ -376,18 +535,85 @@ TEST_F(DownloadRun, SlowConnectionShowsProgressBlockByBlock) {
             body.substr(0, static_cast<std::size_t>(kept)));
 }
 
-TEST_F(DownloadRun, ResourceThatChangedSizeSinceTheStopIsNotMixedIn) {
+TEST_F(DownloadRun, ResourceThatChangedSizeSinceTheStopStartsAfreshOnce) {
   // The table was saved for a 1000-byte resource; the server now has 1200 bytes.
-  server.AddFile("/changed.bin", PatternBytes(1200));
-  WriteFileBytes(dir / "changed.bin.rpc", std::string(1000, '\0'));
-  WriteFileBytes(dir / "changed.bin.rpc.cfg", ResumeFileImage(1000, 1, {{0, 1000, 0}}));
-  TEngineRun run(server.Url("/changed.bin"), dir.Path());
-  run.Job->StartDownload();
-  for (int i = 0; i < 1000 && run.Job->Log.Count() < 4; ++i) SleepMs(5);
-  ASSERT_TRUE(run.StopAndWait(5000));
-  EXPECT_EQ(ReadFileBytes(dir / "changed.bin.rpc"), std::string(1000, '\0'));
-  EXPECT_EQ(CountLines(run.UntimedLog(), LogText("线程1：服务器没有按请求的范围应答（206），退出.")), 1u);
-  EXPECT_EQ(run.Job->ReceivedSize, 0);
+  const std::string body = PatternBytes(1200);
+  server.AddFile("/changed.bin", body);
+  WriteFileBytes(dir / "changed.bin.rpc", std::string(1000, 'x'));
+  WriteFileBytes(dir / "changed.bin.rpc.cfg", ResumeFileImage(1000, 1, {{0, 1000, 400}}));
+  TEngineRun run(server.Url("/changed.bin"), dir.Path(), 1);
+  ASSERT_TRUE(run.RunToEnd(5000));
+  EXPECT_EQ(ReadFileBytes(dir / "changed.bin"), body);
+  const auto log = run.UntimedLog();
+  EXPECT_EQ(CountLines(log, LogText("服务器上的资源已改变，删除已接收的数据，重新开始接收.")), 1u)
+      << ::testing::PrintToString(log);
+  EXPECT_EQ(CountLines(log, LogText("重新取得资源原始大小：1200 字节。")), 1u);
+  EXPECT_EQ(log.back(), LogText("资源接收完成."));
+
+  // A second change within the same run ends it.
+  TTempDir again;
+  WriteFileBytes(again / "changed.bin.rpc", std::string(1000, 'x'));
+  WriteFileBytes(again / "changed.bin.rpc.cfg", ResumeFileImage(1000, 1, {{0, 1000, 400}}));
+  server.AddScript(TConnectionScript().Respond(
+      "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 400-1199/1200\r\nContent-Length: 800\r\n\r\n" +
+      body.substr(400)));
+  server.AddScript(TConnectionScript().Respond("HTTP/1.1 200 OK\r\nContent-Length: 1200\r\n\r\n"));
+  server.AddScript(TConnectionScript().Respond(
+      "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 0-1199/1400\r\nContent-Length: 1200\r\n\r\n" +
+      body));
+  TEngineRun second(server.Url("/changed.bin"), again.Path(), 1);
+  ASSERT_TRUE(second.RunToEnd(5000));
+  const auto secondLog = second.UntimedLog();
+  EXPECT_EQ(CountLines(secondLog, LogText("服务器上的资源已改变，删除已接收的数据，重新开始接收.")), 1u);
+  EXPECT_EQ(secondLog.back(), LogText("资源接收未完成，任务中止.")) << ::testing::PrintToString(secondLog);
+  EXPECT_EQ(second.Job->RunErrorClass(), "ERangeError");
+  EXPECT_EQ(ReadFileBytes(again / "changed.bin.rpc"), std::string(1200, '\0'));
+  EXPECT_EQ(ReadFileBytes(again / "changed.bin.rpc.cfg"), ResumeFileImage(1200, 1, {{0, 1200, 0}}));
+}
+
+TEST_F(DownloadRun, ResumeTableThatDoesNotFitItsPartialFileStartsAfresh) {
+  const std::string body = PatternBytes(1000);
+  server.AddFile("/t.bin", body);
+  const struct {
+    const char* name;
+    std::string partial;
+    std::string table;
+  } cases[] = {
+      // Overlapping entries that sum to the size, both "complete".
+      {"overlap", body, ResumeFileImage(1000, 2, {{0, 500, 500}, {0, 500, 500}})},
+      {"short partial file", body.substr(0, 999), ResumeFileImage(1000, 1, {{0, 1000, 1000}})},
+  };
+  for (const auto& each : cases) {
+    SCOPED_TRACE(each.name);
+    TTempDir folder;
+    WriteFileBytes(folder / "t.bin.rpc", each.partial);
+    WriteFileBytes(folder / "t.bin.rpc.cfg", each.table);
+    TEngineRun run(server.Url("/t.bin"), folder.Path());
+    ASSERT_TRUE(run.RunToEnd());
+    const auto log = run.UntimedLog();
+    EXPECT_EQ(log[0].rfind(LogText("续传记录文件已损坏，重新开始接收."), 0), 0u) << log[0];
+    EXPECT_EQ(ReadFileBytes(folder / "t.bin"), body);
+  }
+}
+
+TEST_F(DownloadRun, FailedDataWriteIsTheRecordedFailureNotTheSaveAfterIt) {
+  // Writes beyond 2000 bytes fail (as on a full disk), and so does every save of
+  // the resume file, whose temporary name is taken by a folder.
+  const std::string body = PatternBytes(6000);
+  server.AddFile("/full.bin", body);
+  WriteFileBytes(dir / "full.bin.rpc", std::string(6000, '\0'));
+  WriteFileBytes(dir / "full.bin.rpc.cfg", ResumeFileImage(6000, 1, {{0, 6000, 3000}}));
+  ASSERT_TRUE(ForceDirectories(dir / "full.bin.rpc.cfg.tmp"));
+  auto limit = std::make_optional<test::TFileSizeLimit>(2000);
+  if (!limit->Active()) GTEST_SKIP() << "no limit on file sizes to make writes fail (Windows has none)";
+  TEngineRun run(server.Url("/full.bin"), dir.Path(), 1);
+  const bool ended = run.RunToEnd(10000);
+  limit.reset();
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(run.Job->RunErrorClass(), "EInOutError");
+  EXPECT_EQ(run.Job->RunErrorMessage().rfind("Writing \"", 0), 0u) << run.Job->RunErrorMessage();
+  EXPECT_NE(run.Job->RunErrorMessage().find("full.bin.rpc\""), std::string::npos)
+      << run.Job->RunErrorMessage();
 }
 
 }  // namespace

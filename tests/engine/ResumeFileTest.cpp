@@ -89,6 +89,14 @@ TEST(ResumeFile, EveryKindOfDamageIsRejectedAndLeavesTheTableAlone) {
       {"negative start", ResumeFileImage(1000, 1, {{-1, 10, 0}})},
       {"received too much", ResumeFileImage(1000, 1, {{0, 1000, 1001}})},
       {"negative received", ResumeFileImage(1000, 1, {{0, 1000, -1}})},
+      // Later entries are checked as strictly as the first: more received than
+      // their length, though less than their end.
+      {"second received too much", ResumeFileImage(1000, 3, {{0, 333, 0}, {333, 666, 334}, {666, 1000, 0}})},
+      {"third received too much", ResumeFileImage(1000, 3, {{0, 333, 0}, {333, 666, 0}, {666, 1000, 335}})},
+      // The entries must tile the resource.
+      {"gap", ResumeFileImage(1000, 2, {{0, 400, 0}, {500, 1000, 0}})},
+      {"first not at 0", ResumeFileImage(1000, 1, {{1, 1000, 0}})},
+      {"short of the total", ResumeFileImage(1000, 2, {{0, 500, 0}, {500, 999, 0}})},
       {"overflowing range", ResumeFileImage(2147483647, 1, {{-2147483647 - 1, 2147483647, 5}})},
   };
   TTempDir dir;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <thread>
 
 #include "engine/DownloadJob.h"
@@ -189,6 +191,38 @@ TEST(ReceiveLists, ReadersNeverSeeAHalfDoneMove) {
   }
   mover.join();
   EXPECT_EQ(lists->ReceivedCount(), 200);
+}
+
+TEST(ReceiveLists, RowsStayRightWhileCompletionsRemoveRowsDuringCreation) {
+  // Jobs are created on one thread while another removes the first row, as
+  // completions do: every job must end up on the row of its place in the list,
+  // with its own name in that row.
+  constexpr int kJobs = 3000;
+  auto lists = TReceiveLists::Create();
+  std::atomic<bool> creating{true};
+  std::thread remover([&] {
+    while (creating) {
+      std::lock_guard lock(ListLock());
+      if (lists->JobCount() > 1) lists->RemoveJobRow(1);
+    }
+  });
+  int stale = 0;
+  for (int i = 0; i < kJobs; ++i) {
+    auto job = lists->AddPendingJob(Record("http://h/" + std::to_string(i), std::to_string(i)), false);
+    std::lock_guard lock(ListLock());
+    const auto jobs = lists->JobList();
+    const auto at = std::find(jobs.begin(), jobs.end(), job);
+    if (at != jobs.end() && job->Row != static_cast<std::int32_t>(at - jobs.begin() + 1)) ++stale;
+  }
+  creating = false;
+  EXPECT_EQ(stale, 0);
+  remover.join();
+  const auto jobs = lists->JobList();
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
+    EXPECT_EQ(jobs[i]->Row, static_cast<std::int32_t>(i + 1));
+    EXPECT_EQ(lists->Cell(static_cast<std::int32_t>(i + 1), kColumnName), jobs[i]->Name);
+  }
+  EXPECT_EQ(lists->RowCount(), static_cast<std::int32_t>(jobs.size()) + 1);
 }
 
 }  // namespace

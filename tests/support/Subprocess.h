@@ -6,6 +6,13 @@
 
 namespace bailan::test {
 
+// Signals a test sends, by their Linux numbers on every host. On Windows an
+// interrupt is Ctrl-C (it reaches every running child of the test program), and
+// any other signal ends the child with exit code 128 + the signal.
+inline constexpr int kSigHup = 1;
+inline constexpr int kSigInt = 2;
+inline constexpr int kSigKill = 9;
+
 // A child process for command-line tests: started at construction with its
 // stdout and stderr going to files, so that a chatty child never blocks on a
 // full pipe. Killed and reaped at destruction if still running.
@@ -16,8 +23,7 @@ class TSubprocess {
   TSubprocess(const TSubprocess&) = delete;
   TSubprocess& operator=(const TSubprocess&) = delete;
 
-  // Sends `signal`; on Windows SIGINT becomes Ctrl-C for every running child of
-  // this test program, and any other signal ends the child.
+  // Sends `signal` (one of the above).
   void Signal(int signal);
   // Waits at most `timeoutMs`; returns the exit code, 128 + signal for a child
   // killed by a signal, or -1 on time-out (the child is then killed).

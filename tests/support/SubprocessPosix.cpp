@@ -39,7 +39,7 @@ TSubprocess::TSubprocess(const std::vector<std::string>& argv)
     ::dup2(in, 0);
     ::dup2(out, 1);
     ::dup2(err, 2);
-    ::execv(args[0], args.data());
+    ::execvp(args[0], args.data());  // a bare name is looked up in PATH
     ::_exit(127);
   }
 }

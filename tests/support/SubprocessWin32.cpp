@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <stdexcept>
 #include <thread>
@@ -119,9 +118,9 @@ TSubprocess::~TSubprocess() {
 
 void TSubprocess::Signal(int signal) {
   if (child_ == -1) return;
-  if (signal == SIGINT) {
-    // Process groups of their own do not take console events under Wine: the
-    // event goes to every process of this console, the children that are running.
+  // Process groups of their own do not take console events under Wine: the
+  // event goes to every process of this console, the children that are running.
+  if (signal == kSigInt) {
     ::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
   } else {
     ::TerminateProcess(ProcessOf(child_), 128 + signal);

@@ -152,9 +152,9 @@ class TTestServer::TConnectionReader {
 
 // ---- TTestServer ----
 
-TTestServer::TTestServer() {
+TTestServer::TTestServer(std::uint16_t port) {
   int error = 0;
-  listener_ = TSocket::ListenLoopback(0, error);
+  listener_ = TSocket::ListenLoopback(port, error);
   if (error != 0) throw std::runtime_error("test server cannot listen: " + SocketErrorText(error));
   port_ = listener_.LocalPort();
   acceptThread_ = std::thread([this] { AcceptLoop(); });
@@ -371,9 +371,23 @@ bool TTestServer::SendBody(TLiveConnection& live, const std::string& bytes, std:
     options = options_;
   }
   const std::size_t block = std::max<std::size_t>(options.BlockSize, 1);
+  bool cut = false;
+  if (options.ResetAfterBytes > 0 && count > options.ResetAfterBytes) {
+    std::lock_guard lock(mutex_);
+    if (options_.ResetCount != 0) {
+      if (options_.ResetCount > 0) --options_.ResetCount;
+      cut = true;
+      count = options.ResetAfterBytes;
+    }
+  }
   for (std::size_t sent = 0; sent < count; sent += block) {
     if (!SendAll(live, bytes.substr(from + sent, std::min(block, count - sent)))) return false;
     if (options.BlockDelayMs > 0 && !PauseFor(options.BlockDelayMs)) return false;
+  }
+  if (cut) {
+    PauseFor(kPollSliceMs);  // let the bytes leave before the reset discards them
+    live.Close(true);
+    return false;
   }
   return true;
 }

@@ -58,6 +58,10 @@ struct TFileServingOptions {
   bool IgnoreRange = false;         // answer ranged GETs with 200 and the whole file
   std::size_t BlockSize = 65536;    // bytes per send of a body
   int BlockDelayMs = 0;             // pause after each block: a slow server
+  // A body longer than this is cut by a reset (RST) once this many of its bytes
+  // have been sent (0: never); ResetCount bodies are cut so (-1: every one).
+  std::size_t ResetAfterBytes = 0;
+  int ResetCount = -1;
 };
 
 // One request as the server received it.
@@ -73,9 +77,9 @@ struct TRecordedRequest {
 // All methods may be called from any thread.
 class TTestServer {
  public:
-  // Starts listening and accepting at once; the server owns its threads and
-  // sockets until it is destroyed (or Stop() is called).
-  TTestServer();
+  // Starts listening on `port` (0: a free one) and accepting at once; the server
+  // owns its threads and sockets until it is destroyed (or Stop() is called).
+  explicit TTestServer(std::uint16_t port = 0);
   ~TTestServer();
   TTestServer(const TTestServer&) = delete;
   TTestServer& operator=(const TTestServer&) = delete;

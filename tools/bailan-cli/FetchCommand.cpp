@@ -1,31 +1,35 @@
-// bailan-cli fetch [--segments N] [--no-extract] URL FOLDER: receives one
-// resource as the installer does (one pending record, one job, N segments),
-// printing the job's log lines as they are added and its progress on stderr.
-// Ctrl-C (SIGTERM on Linux, Ctrl-Break on Windows) stops the run, which saves its resume state; running the
-// same command again resumes it.
+// bailan-cli fetch [--segments N] [--no-extract] [--read-timeout MS] URL FOLDER:
+// receives one resource as the installer does (one pending record, one job, N
+// segments), printing the job's log lines as they are added and its progress on
+// stderr. Ctrl-C (or SIGTERM, or closing the terminal; Ctrl-Break on Windows)
+// stops the run, which saves its resume state; running the same command again
+// resumes it.
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "CliCommand.h"
 #include "FetchProgress.h"
 #include "engine/DownloadJob.h"
 #include "engine/DownloadManager.h"
+#include "engine/EngineSettings.h"
 #include "platform/Console.h"
 #include "platform/Thread.h"
 #include "platform/Tick.h"
 #include "receive/ReceiveLists.h"
+#include "transport/http/TextUtil.h"
 
 namespace bailan::cli {
 namespace {
 
 constexpr std::uint32_t kPollMs = 50;              // how often the log and the state are looked at
-constexpr std::uint32_t kStalledGraceMs = 1000;    // no thread and no completion for this long: stuck
 constexpr std::uint32_t kThreadExitWaitMs = 2000;  // for the run's thread to let go of the job
 constexpr std::int32_t kDefaultSegments = 3;
 
 struct TFetchArgs {
   std::int32_t Segments = kDefaultSegments;
   bool Extract = true;
+  std::int32_t ReadTimeoutMs = EngineSettings().ReadTimeoutMs;  // 0: no limit
   std::string Url;
   std::string Folder;
 };
@@ -40,6 +44,10 @@ bool ParseArgs(const std::vector<std::string>& args, TFetchArgs& out) {
       out.Segments = static_cast<std::int32_t>(n);
     } else if (args[i] == "--no-extract") {
       out.Extract = false;
+    } else if (args[i] == "--read-timeout" && i + 1 < args.size()) {
+      std::optional<std::int32_t> value = ParseInt32(args[++i]);
+      if (!value || *value < 0) return false;
+      out.ReadTimeoutMs = *value;
     } else if (args[i].rfind("--", 0) == 0) {
       return false;
     } else {
@@ -53,23 +61,30 @@ bool ParseArgs(const std::vector<std::string>& args, TFetchArgs& out) {
 }
 
 // Prints the log lines added since the last call.
-void PrintNewLogLines(const TDownloadJob& job, std::size_t& printed) {
+void PrintNewLogLines(const TDownloadJob& job, std::size_t& printed, TFetchProgress& progress) {
   std::vector<std::string> lines = job.Log.Lines();
   if (lines.size() < printed) printed = 0;  // a new run cleared the log
-  for (; printed < lines.size(); ++printed) PrintLine(lines[printed]);
+  for (; printed < lines.size(); ++printed) progress.Log(job, lines[printed]);
 }
 
-// Running, with its segment threads started and all of them ended, and the sums
-// short of the size: nothing more will arrive in this run.
-bool CannotProgress(const TDownloadJob& job) {
-  return job.Running == 1 && job.StatsReady && job.ActiveSegments == 0 && !job.Finished &&
-         job.ReceivedSize != job.TotalSize;
+// A run whose size probe found no length has nothing to fetch and never ends
+// by itself.
+bool SizeUnknown(const TDownloadJob& job) {
+  return job.Running == 1 && job.StatsReady && job.TotalSize < 0;
+}
+
+// Why a run that recorded no failure did not receive the resource: one line.
+int ReportNotReceived(bool stoppedBySignal, bool sizeUnknown) {
+  if (stoppedBySignal) return ReportFailure("Stopped", "The run was stopped; the same command resumes it");
+  if (sizeUnknown) return ReportFailure("ESizeError", "The server gives no size for the resource");
+  return ReportFailure("Incomplete", "The resource was not received completely");
 }
 
 int RunFetch(const std::vector<std::string>& args) {
   TFetchArgs options;
   if (!ParseArgs(args, options)) return UsageError(TCliCommand::Find("fetch"));
   CatchStopRequests();
+  EngineSettings().ReadTimeoutMs = options.ReadTimeoutMs;
 
   auto lists = TReceiveLists::Create();
   TResourceRec record{};
@@ -86,26 +101,18 @@ int RunFetch(const std::vector<std::string>& args) {
   TFetchProgress progress(StderrIsTerminal());
   std::size_t printed = 0;
   bool stopRequested = false;
-  std::uint32_t stuckSince = 0;
-  bool stuck = false;
+  bool sizeUnknown = false;
   while (job->Running != 0) {
-    PrintNewLogLines(*job, printed);
+    PrintNewLogLines(*job, printed, progress);
     progress.Show(*job);
-    const bool cannotProgress = CannotProgress(*job);
-    if (!cannotProgress) {
-      stuck = false;
-    } else if (!stuck) {
-      stuck = true;
-      stuckSince = GetTickCount32();
-    }
-    if (!stopRequested &&
-        (StopRequested() || (stuck && TickDiff(GetTickCount32(), stuckSince) >= kStalledGraceMs))) {
+    if (!stopRequested && !sizeUnknown && SizeUnknown(*job)) sizeUnknown = true;
+    if (!stopRequested && (StopRequested() || sizeUnknown)) {
       job->RequestStop();
       stopRequested = true;
     }
     SleepMs(kPollMs);
   }
-  PrintNewLogLines(*job, printed);
+  PrintNewLogLines(*job, printed, progress);
   progress.Finish(*job);
 
   // Let the run's thread release the job before the process tears down.
@@ -117,10 +124,11 @@ int RunFetch(const std::vector<std::string>& args) {
 
   if (!job->RunErrorClass().empty())
     return ReportFailure(job->RunErrorClass().c_str(), job->RunErrorMessage());
-  return lists->ReceivedCount() == 1 ? kExitOk : kExitFailure;
+  if (lists->ReceivedCount() == 1) return kExitOk;
+  return ReportNotReceived(StopRequested(), sizeUnknown);
 }
 
-const TCliCommand kFetch("fetch", "[--segments N] [--no-extract] URL FOLDER", RunFetch);
+const TCliCommand kFetch("fetch", "[--segments N] [--no-extract] [--read-timeout MS] URL FOLDER", RunFetch);
 
 }  // namespace
 }  // namespace bailan::cli

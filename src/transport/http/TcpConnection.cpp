@@ -58,14 +58,20 @@ void TTcpConnection::OpenConnection(int timeoutMs) {
   closedByPeer_ = false;
   TIPv4Address address = ResolveHost(host_);
   int error = 0;
+  if (canceller_ && canceller_->Cancelled()) throw EConnectException(kWsaEConnAborted);
   socket_ = TSocket::CreateTcp(error);
   if (error != 0) throw ESocketError(error);
+  if (canceller_) socket_.AttachCanceller(canceller_);
   TSocketWait started = socket_.StartConnect(address, port_, error);
   if (started == TSocketWait::Failed) {
     socket_.Close();
     throw EConnectException(error);
   }
   if (started == TSocketWait::TimedOut) WaitForConnect(timeoutMs);
+  if (canceller_ && canceller_->Cancelled()) {  // a connect cut short may look finished
+    socket_.Close();
+    throw EConnectException(kWsaEConnAborted);
+  }
 }
 
 // Waits for a started connect. With a limit (or on the main thread with the

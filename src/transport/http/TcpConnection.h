@@ -2,12 +2,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/Socket.h"
+#include "platform/SocketCanceller.h"
 #include "platform/Stream.h"
 
 namespace bailan {
@@ -48,6 +50,9 @@ class TTcpConnection {
   // Milliseconds one wait for incoming bytes may last; 0 means no limit.
   void SetReadTimeout(int milliseconds) { readTimeout_ = milliseconds < 0 ? 0 : milliseconds; }
   int ReadTimeout() const { return readTimeout_; }
+  // Lets another thread cut this connection's connects and reads short through
+  // `canceller` (null: none); a cancelled connection fails its next connect.
+  void SetCanceller(std::shared_ptr<TSocketCanceller> canceller) { canceller_ = std::move(canceller); }
 
   // Connects to Host():Port(); `timeoutMs` bounds the connect (0: no limit).
   void OpenConnection(int timeoutMs);
@@ -102,6 +107,7 @@ class TTcpConnection {
   std::string host_;
   std::uint16_t port_ = 0;
   int readTimeout_ = 0;
+  std::shared_ptr<TSocketCanceller> canceller_;
   bool closedByPeer_ = false;
   std::vector<char> buffer_;  // input bytes live in [head_, tail_)
   std::size_t head_ = 0;
