@@ -13,9 +13,13 @@ shots="${2:-}"
 
 readonly WAIT_SECONDS=60           # the longest any one step may take
 readonly INSTALL_X=508 INSTALL_Y=316  # the install picture's middle, in window coordinates
+readonly MAIN='^柏岚安装程序'        # the installer window's title
 
+log=$(mktemp)
 fail() {
   echo "drive-installer: $*" >&2
+  echo "the installer's output (last lines):" >&2
+  tail -20 "$log" >&2
   exit 1
 }
 
@@ -44,36 +48,37 @@ confirm() {
   fail "a message box did not close"
 }
 
-# shot ID NAME: saves the screen area of window ID (with what lies over it).
+# shot NAME: saves the screen area of the installer window (with what lies over it).
 shot() {
   [ -n "$shots" ] || return 0
-  local x y w h
-  eval "$(xdotool getwindowgeometry --shell "$1" | sed -n 's/^\(X\|Y\|WIDTH\|HEIGHT\)=/\1=/p')"
-  import -silent -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/$2"
+  local X Y WIDTH HEIGHT SCREEN
+  eval "$(xdotool getwindowgeometry --shell "$(wait_window "$MAIN")")"
+  import -silent -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/$1"
 }
 
 [ -x "$installer" ] || fail "no installer at $installer"
 [ -z "$shots" ] || mkdir -p "$shots"
-"$installer" &
+"$installer" >"$log" 2>&1 &
 pid=$!
-trap 'kill "$pid" 2>/dev/null || true' EXIT
+trap 'kill "$pid" 2>/dev/null || true; rm -f "$log"' EXIT
 
-warning=$(wait_window '^必读提示')
-confirm "$warning"
-main=$(wait_window '^柏岚安装程序')
-sleep 1  # the first paints and the showcase's first load
-shot "$main" page1.png
+confirm "$(wait_window '^必读提示')"
+# The window system may give the installer window a new native window once it
+# is shown in full (the web view joins it), so it is looked up again each time.
+sleep 1.5
+wait_window "$MAIN" >/dev/null
+shot page1.png
 
-xdotool mousemove --window "$main" "$INSTALL_X" "$INSTALL_Y" click 1
+xdotool mousemove --window "$(wait_window "$MAIN")" "$INSTALL_X" "$INSTALL_Y" click 1
 sleep 1.5
 if xdotool search --onlyvisible --name '^错误' >/dev/null 2>&1; then
   fail "the installer reported an error (is the demo server running?)"
 fi
-shot "$main" page2.png
+shot page2.png
 
 done_box=$(wait_window '^柏岚软件')
 sleep 0.5
-shot "$main" page3.png
+shot page3.png
 confirm "$done_box"
 
 for _ in $(seq $((WAIT_SECONDS * 5))); do
@@ -81,6 +86,5 @@ for _ in $(seq $((WAIT_SECONDS * 5))); do
   sleep 0.2
 done
 kill -0 "$pid" 2>/dev/null && fail "the installer did not end after the completion box"
-trap - EXIT
 wait "$pid" || fail "the installer exited with status $?"
 echo "drive-installer: installation complete"
