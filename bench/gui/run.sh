@@ -58,8 +58,10 @@ pss_kib() {
   echo "$total"
 }
 frame_painted() {  # window id: is the top edge in the frame colour?
-  local X Y WIDTH HEIGHT SCREEN
-  eval "$(xdotool getwindowgeometry --shell "$1")"
+  local X Y WIDTH HEIGHT SCREEN geometry
+  # The window may be replaced by a new native one in the meantime.
+  geometry=$(xdotool getwindowgeometry --shell "$1" 2>/dev/null) || return 1
+  eval "$geometry"
   [ "$(import -silent -window root -crop "1x1+$((X + 20))+$Y" -format '%[pixel:p{0,0}]' info: 2>/dev/null)" = "$FRAME" ]
 }
 
@@ -69,7 +71,7 @@ for run in $(seq 1 "$runs"); do
   export HOME="$work/home$run" TEMP="$work/temp$run"
   mkdir -p "$HOME" "$TEMP"
   start=$(now_ms)
-  "$installer" &
+  "$installer" >"$work/installer$run.log" 2>&1 &
   pid=$!
   box_ms="" paint_ms="" main="" box=""
   while [ -z "$box_ms" ] || [ -z "$paint_ms" ]; do
@@ -92,7 +94,7 @@ for run in $(seq 1 "$runs"); do
   sleep 3
   rest_rss=$(rss_kib "$pid") rest_pss=$(pss_kib "$pid")
   install_start=$(now_ms)
-  xdotool mousemove --window "$main" "$INSTALL_X" "$INSTALL_Y" click 1
+  xdotool mousemove --window "$(visible '^柏岚安装程序')" "$INSTALL_X" "$INSTALL_Y" click 1
   peak_rss=0 peak_pss=0
   while [ -z "$(visible '^柏岚软件')" ]; do
     kill -0 "$pid" 2>/dev/null || { echo "run $run: the installer ended early" >&2; exit 1; }
