@@ -15,30 +15,11 @@ runs=3
 readonly PORT=18931 FRAME='srgb(18,102,152)' INSTALL_X=508 INSTALL_Y=316
 cmake --preset default >/dev/null
 cmake --build --preset default --target bailan-setup bailan-demo-server >/dev/null
-build=build/default
-installer=$(find "$build/src" -name bailan-setup -type f -perm -u+x | head -1)
-
-work=$(mktemp -d /tmp/bailan-bench-gui.XXXXXX)
-pids=()
-cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-"$build/tools/demo-server/bailan-demo-server" --port "$PORT" --rate "$rate" --quiet >"$work/server.log" 2>&1 &
-pids+=($!)
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && grep -q '^demo server: http' "$work/server.log" && break
-  sleep 0.1
-done
-export DISPLAY=":$(head -1 "$work/display")"
-[ "$(id -u)" -ne 0 ] || export QTWEBENGINE_DISABLE_SANDBOX=1
+source scripts/lib/demo.sh
+installer=$(demo_installer)
+demo_start_server --port "$PORT" --rate "$rate" --quiet >/dev/null
+demo_start_xvfb
+work="$demo_work"
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true; }
