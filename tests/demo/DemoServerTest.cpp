@@ -47,9 +47,8 @@ TEST(ByteRangeTest, ResolvesOneRangeAndIgnoresWhatItDoesNotServe) {
   }
 }
 
-// Sends `requests` on one connection and gives everything received until the
-// server closes it.
-std::string Exchange(std::uint16_t port, const std::string& requests) {
+// A connection to the server that has sent `requests`.
+TSocket Send(std::uint16_t port, const std::string& requests) {
   int error = 0;
   TSocket socket = TSocket::CreateTcp(error);
   if (socket.StartConnect(TIPv4Address{{127, 0, 0, 1}}, port, error) == TSocketWait::TimedOut)
@@ -57,6 +56,12 @@ std::string Exchange(std::uint16_t port, const std::string& requests) {
   EXPECT_EQ(error, 0);
   EXPECT_EQ(socket.Send(requests.data(), requests.size(), error),
             static_cast<std::ptrdiff_t>(requests.size()));
+  return socket;
+}
+
+// Everything received on `socket` until the server closes it.
+std::string ReceiveAll(TSocket& socket) {
+  int error = 0;
   std::string received;
   char block[65536];
   while (socket.WaitReadable(10000, error) == TSocketWait::Ready) {
@@ -65,6 +70,11 @@ std::string Exchange(std::uint16_t port, const std::string& requests) {
     received.append(block, static_cast<std::size_t>(got));
   }
   return received;
+}
+
+std::string Exchange(std::uint16_t port, const std::string& requests) {
+  TSocket socket = Send(port, requests);
+  return ReceiveAll(socket);
 }
 
 class DemoServerTest : public ::testing::Test {
@@ -116,6 +126,14 @@ TEST_F(DemoServerTest, AnswersWhatItCannotServeWithoutLeavingTheFolder) {
     EXPECT_EQ(answer.find("secret", answer.find("\r\n\r\n")), std::string::npos) << c.Request;
   }
   std::filesystem::remove_all(folder_ / "../outside");
+}
+
+TEST_F(DemoServerTest, StopEndsATransferThatThePeerDoesNotRead) {
+  TSocket socket = Send(server_.Port(), "GET /install/Tavro/BLData.zip HTTP/1.1\r\nHost: x\r\n\r\n");
+  int error = 0;
+  ASSERT_EQ(socket.WaitReadable(10000, error), TSocketWait::Ready);
+  server_.Stop();  // the connection's thread is blocked in a send that cannot finish
+  EXPECT_LT(ReceiveAll(socket).size(), kBigFileBytes);
 }
 
 TEST_F(DemoServerTest, ManifestListsEveryArchiveInCodePage936) {
