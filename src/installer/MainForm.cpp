@@ -62,6 +62,8 @@ const QColor TMainForm::kTransparencyKey(128, 0, 0);
 TMainForm::TMainForm(QWidget* parent)
     : QWidget(parent), ui_(std::make_unique<Ui::TMainForm>()), showPic_(new QTimer(this)) {
   QuitRequest = PostQuit;
+  FetchManifestStep = [] { return FetchManifest(); };
+  StartShowcaseLoad = [this] { GetUpdateThread::Run(this); };
   BrowseForFolder = ChooseFolder;
   ui_->setupUi(this);
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -147,7 +149,7 @@ void TMainForm::FormShow() {
   ShowMessageBox({this, ToQString(WarningText()), Ui("必读提示"), TMessageIcon::Warning, mbOK, mbOK});
   ui_->ProgressBar->hide();
   ArrangeMiddlePanel();
-  GetUpdateThread::Run(this);
+  StartShowcaseLoad();
 }
 
 void TMainForm::paintEvent(QPaintEvent*) {
@@ -289,7 +291,7 @@ void TMainForm::BtnSteupClick() {
   fetching_ = true;
   bool fetched = false;
   try {
-    fetched = FetchManifest();
+    fetched = FetchManifestStep();
   } catch (...) {
     fetching_ = false;
     throw;

@@ -55,6 +55,10 @@ class TMainForm : public QWidget {
 
   // What the window does to end the program; tests replace it.
   std::function<void()> QuitRequest;
+  // Step 5 of the show steps: starts GetUpdateThread. Tests without a browser replace it.
+  std::function<void()> StartShowcaseLoad;
+  // The manifest fetch of the install click (FetchManifest); tests point it elsewhere.
+  std::function<bool()> FetchManifestStep;
   // The folder browser; returns the chosen folder or an empty text. Tests replace it.
   std::function<QString(QWidget* owner, const QString& title)> BrowseForFolder;
 

@@ -30,10 +30,6 @@ QMessageBox::Icon ToQtIcon(TMessageIcon icon) {
   return QMessageBox::NoIcon;
 }
 
-void SetMessageSeam(TMessageSeam seam) {
-  Seam() = std::move(seam);
-}
-
 // The system's texts break lines with LF CR as well as CR LF; a box shows
 // each of them as one line break.
 QString DisplayText(QString text) {
@@ -44,6 +40,10 @@ QString DisplayText(QString text) {
 }
 
 }  // namespace
+
+void SetMessageSeam(TMessageSeam seam) {
+  Seam() = std::move(seam);
+}
 
 int ShowMessageBox(const TMessageRequest& request) {
   if (Seam()) return Seam()(request);
