@@ -88,6 +88,9 @@ TEST(InstallerEndToEndTest, InstallsTheDemoProductAndStartsItsProgram) {
       EXPECT_TRUE(ReadFileBytes((product / name).string()) == file.Data) << name;
     }
   }
+  // The manifest's local copy stays in TEMP.
+  EXPECT_EQ(ReadFileBytes((temp / "update.ini").string()),
+            ReadFileBytes((site / std::string(demo::kManifestPath).substr(1)).string()));
   // Nothing else: no partial or resume file, no archive, no launcher.
   std::set<std::string> found = FilesBelow(product);
   found.erase(demo::kLaunchProofName);
