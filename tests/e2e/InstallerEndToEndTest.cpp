@@ -28,6 +28,8 @@ constexpr int kStartTimeoutMs = 10000;
 // An X server of its own on a free display, for as long as the object lives.
 class TXvfb {
  public:
+  // Starts Xvfb and waits until it serves; Display() stays empty when it did
+  // not come up in time. The X server is killed when the object goes away.
   TXvfb()
       : process_(
             {"/usr/bin/env", "Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}) {

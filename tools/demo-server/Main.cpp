@@ -21,6 +21,8 @@ namespace {
 constexpr std::uint16_t kDefaultPort = 18931;    // the installer's built-in server address
 constexpr std::uint64_t kDefaultRateKib = 3072;  // per connection: the 30 MB archive takes a few seconds
 constexpr int kSignalPollMs = 100;
+constexpr std::uint64_t kMaxRateKib = 1u << 30;  // a larger rate is a typo, not a limit
+constexpr std::size_t kMaxDigits = 19;           // every 19-digit number fits in 64 bits
 
 volatile std::sig_atomic_t gStopRequested = 0;
 
@@ -63,7 +65,7 @@ bool ParseOptions(int argc, char** argv, TOptions& options) {
     std::uint64_t number = 0;
     if (name == "--port" && ParseNumber(value, 65535, number)) {
       options.Port = static_cast<std::uint16_t>(number);
-    } else if (name == "--rate" && ParseNumber(value, 1u << 30, number)) {
+    } else if (name == "--rate" && ParseNumber(value, kMaxRateKib, number)) {
       options.RateKib = number;
     } else if (name == "--folder" && !value.empty()) {
       options.Folder = value;
@@ -88,6 +90,7 @@ std::filesystem::path MakeTemporaryFolder() {
 // Removes the temporary site folder on every way out of main.
 class TFolderRemover {
  public:
+  // Owns nothing but the path; an empty path removes nothing.
   explicit TFolderRemover(std::filesystem::path folder) : folder_(std::move(folder)) {}
   ~TFolderRemover() {
     std::error_code ignored;

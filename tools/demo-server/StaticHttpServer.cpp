@@ -15,7 +15,8 @@ constexpr std::size_t kMaxRequestHead = 16384;  // longer request heads get 431 
 constexpr int kPollMs = 200;                    // how often a waiting thread looks at the stop flag
 constexpr int kIdleLimitMs = 60000;             // a persistent connection idle this long is closed
 constexpr std::size_t kBlockBytes = 64 * 1024;  // bytes read from the file and sent per step
-constexpr int kAcceptWaitMs = 200;
+constexpr int kAcceptWaitMs = 200;              // how often the accepting thread looks at the stop flag
+constexpr std::size_t kReceiveBytes = 4096;     // bytes taken from the socket per read of a request head
 
 struct THeadFields {
   std::string Method, Target, Version, Range, Connection;
@@ -197,7 +198,7 @@ bool TStaticHttpServer::ReadRequestHead(TConnection& connection, std::string& bu
       if (idleMs >= kIdleLimitMs) return false;
       continue;
     }
-    char block[4096];
+    char block[kReceiveBytes];
     const std::ptrdiff_t got = connection.Socket.Receive(block, sizeof block, false, error);
     if (got <= 0) return false;
     buffer.append(block, static_cast<std::size_t>(got));

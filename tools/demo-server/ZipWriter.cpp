@@ -20,6 +20,7 @@ constexpr std::size_t kZlibTrailerBytes = 4;                             // Adle
 // Little-endian fields appended to a byte string.
 class TLittleEndian {
  public:
+  // Appends to `out`, which the caller owns and keeps alive while this object is used.
   explicit TLittleEndian(std::string& out) : out_(out) {}
   TLittleEndian& U16(std::uint32_t v) {
     out_ += static_cast<char>(v & 0xFF);
