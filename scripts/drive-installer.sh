@@ -48,11 +48,23 @@ confirm() {
   fail "a message box did not close"
 }
 
+# main_geometry: sets X, Y, WIDTH and HEIGHT to the installer window's place on
+# the screen. The window system may give the window a new native window once it
+# is shown in full (the web view joins it), so it is looked up afresh each time.
+main_geometry() {
+  local shell
+  for _ in $(seq 50); do
+    shell=$(xdotool getwindowgeometry --shell "$(wait_window "$MAIN")" 2>/dev/null) && eval "$shell" && return 0
+    sleep 0.1
+  done
+  fail "cannot find the installer window's place"
+}
+
 # shot NAME: saves the screen area of the installer window (with what lies over it).
 shot() {
   [ -n "$shots" ] || return 0
-  local X Y WIDTH HEIGHT SCREEN
-  eval "$(xdotool getwindowgeometry --shell "$(wait_window "$MAIN")")"
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  main_geometry
   import -silent -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/$1"
 }
 
@@ -63,13 +75,11 @@ pid=$!
 trap 'kill "$pid" 2>/dev/null || true; rm -f "$log"' EXIT
 
 confirm "$(wait_window '^必读提示')"
-# The window system may give the installer window a new native window once it
-# is shown in full (the web view joins it), so it is looked up again each time.
-sleep 1.5
-wait_window "$MAIN" >/dev/null
+sleep 1.5  # the first paints after the box
 shot page1.png
 
-xdotool mousemove --window "$(wait_window "$MAIN")" "$INSTALL_X" "$INSTALL_Y" click 1
+main_geometry
+xdotool mousemove "$((X + INSTALL_X))" "$((Y + INSTALL_Y))" click 1
 sleep 1.5
 if xdotool search --onlyvisible --name '^错误' >/dev/null 2>&1; then
   fail "the installer reported an error (is the demo server running?)"
