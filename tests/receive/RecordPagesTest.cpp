@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "engine/DownloadJob.h"
+#include "platform/Cp936.h"
+#include "receive/ReceiveLists.h"
+#include "receive/RecordRows.h"
+#include "support/EngineRun.h"
+#include "support/TestServer.h"
+
+namespace bailan {
+namespace {
+
+constexpr auto kReceived = TRecordPage::Received;
+constexpr auto kRecycled = TRecordPage::Recycled;
+
+// Received records named "r0", "r1", ... of 1.5 MB each, received through the
+// completion move of jobs that never ran.
+class RecordPages : public ::testing::Test {
+ protected:
+  void Receive(int count, const std::string& url = "http://127.0.0.1:1/r.zip") {
+    for (int i = 0; i < count; ++i) {
+      TResourceRec record{};
+      record.PublishTime = TDateTime::FromParts(2012, 3, 7, 9, 5, 2);
+      record.Name = "r" + std::to_string(i);
+      record.URL = url;
+      record.SavePath = "/tmp/never";
+      record.SegCount = 3;
+      record.Category = Cp("资源类型");
+      record.Remark = Cp("资源备注");
+      record.Flag = 1;
+      auto job = lists->AddPendingJob(record, false);
+      lists->CompleteJob(*job, "r.zip", 1572864, nullptr);
+    }
+  }
+  std::string Cell(TRecordPage page, int row, int column) { return lists->PageCell(page, row, column); }
+
+  std::shared_ptr<TReceiveLists> lists = TReceiveLists::Create();
+};
+
+TEST_F(RecordPages, FillingWritesEveryRecordAndComingBackAddsNoRow) {
+  EXPECT_EQ(lists->PageRowCount(kReceived), 2);
+  Receive(3);
+  EXPECT_EQ(lists->PageRowCount(kReceived), 2);  // shown only once the page is filled
+  EXPECT_EQ(Cell(kReceived, 1, kRecordColumnName), "");
+  lists->FillPage(kReceived);
+  lists->FillPage(kReceived);
+  EXPECT_EQ(lists->PageRowCount(kReceived), 4);
+  const std::string receiveTime = FormatDateTime(kDateTimeFormat, lists->ReceivedList()[2].ReceiveTime);
+  const std::vector<std::string> expected = {
+      "", "2012-03-07 09:05:02", "r2", "1.50 MB", Cp("资源类型"), Cp("资源备注"), receiveTime};
+  for (int column = 0; column < kReceivedGridColumns; ++column)
+    EXPECT_EQ(Cell(kReceived, 3, column), expected[column]) << column;
+  EXPECT_EQ(Cell(kReceived, 3, kRecordColumnDeleteTime), "");  // no such column here
+}
+
+TEST_F(RecordPages, DeleteOfRowTwoOfThree) {
+  Receive(3);
+  lists->FillPage(kReceived);
+  const TReceivedRec deleted = lists->ReceivedList()[1];
+  const TDateTime before = TDateTime::Now();
+  ASSERT_TRUE(lists->DeleteReceived(1));
+
+  EXPECT_EQ(lists->ReceivedCount(), 2);
+  EXPECT_EQ(lists->PageRowCount(kReceived), 3);
+  EXPECT_EQ(Cell(kReceived, 2, kRecordColumnName), "r2");
+  EXPECT_EQ(lists->ReceivedList()[1].Name.Get(), "r2");
+  ASSERT_EQ(lists->RecycleCount(), 1);
+  const TRecycledRec recycled = lists->RecycleList()[0];
+  EXPECT_EQ(std::memcmp(&recycled, &deleted, sizeof deleted), 0);  // the ten shared fields, in order
+  EXPECT_GE(recycled.DeleteTime.Value, before.Value);
+
+  EXPECT_EQ(Cell(kRecycled, 1, kRecordColumnName), "");  // until the recycle page is filled
+  lists->FillPage(kRecycled);
+  EXPECT_EQ(Cell(kRecycled, 1, kRecordColumnName), "r1");
+  EXPECT_EQ(Cell(kRecycled, 1, kRecordColumnDeleteTime),
+            FormatDateTime(kDateTimeFormat, recycled.DeleteTime));
+}
+
+TEST_F(RecordPages, RestoreGoesToTheEndWithItsFormerReceiveTime) {
+  Receive(2);
+  const TReceivedRec first = lists->ReceivedList()[0];
+  lists->DeleteReceived(0);
+  lists->FillPage(kRecycled);
+  ASSERT_TRUE(lists->RestoreRecycled(0));
+  EXPECT_EQ(lists->RecycleCount(), 0);
+  EXPECT_EQ(lists->PageRowCount(kRecycled), 2);
+  EXPECT_EQ(Cell(kRecycled, 1, kRecordColumnName), "");
+  const auto received = lists->ReceivedList();
+  ASSERT_EQ(received.size(), 2u);
+  EXPECT_EQ(received[0].Name.Get(), "r1");
+  EXPECT_EQ(std::memcmp(&received[1], &first, sizeof first), 0);
+}
+
+TEST_F(RecordPages, RemovalsOutsideTheListChangeNothing) {
+  Receive(1);
+  lists->FillPage(kReceived);
+  for (int row : {0, 2, -1}) {
+    EXPECT_FALSE(lists->RemoveReceivedRow(row));
+    EXPECT_FALSE(lists->RemoveRecycledRow(row));
+  }
+  EXPECT_EQ(lists->ReceivedCount(), 1);
+  ASSERT_TRUE(lists->RemoveReceivedRow(1));  // the only record: the grid keeps one empty row
+  EXPECT_EQ(lists->ReceivedCount(), 0);
+  EXPECT_EQ(lists->PageRowCount(kReceived), 2);
+  EXPECT_EQ(Cell(kReceived, 1, kRecordColumnName), "");
+  EXPECT_EQ(lists->ReceiveAgain(0), nullptr);
+  EXPECT_FALSE(lists->DeleteReceived(0));
+}
+
+TEST_F(RecordPages, ReceiveAgainStartsAOneSegmentJob) {
+  test::TTestServer server;
+  server.SetFileOptions(test::Throttled(1024, 50));
+  server.AddFile("/r.zip", test::PatternBytes(100000));
+  Receive(2, server.Url("/r.zip"));
+  lists->FillPage(kReceived);
+  auto job = lists->ReceiveAgain(0);
+  ASSERT_NE(job, nullptr);
+  EXPECT_EQ(job->SegCount, 1);
+  EXPECT_EQ(job->Running, 1);
+  EXPECT_EQ(job->Row, 1);
+  ASSERT_EQ(lists->PendingCount(), 1);
+  EXPECT_EQ(lists->PendingList()[0].SegCount, 1);
+  EXPECT_EQ(lists->PendingList()[0].Name.Get(), "r0");
+  EXPECT_EQ(lists->ReceivedCount(), 1);
+  EXPECT_EQ(Cell(kReceived, 1, kRecordColumnName), "r1");
+  EXPECT_EQ(lists->PageRowCount(kReceived), 2);
+  job->RequestStop();
+  EXPECT_TRUE(job->WaitUntilIdle(20000));
+}
+
+}  // namespace
+}  // namespace bailan
