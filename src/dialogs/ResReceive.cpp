@@ -8,8 +8,8 @@
 #include <array>
 #include <utility>
 
-#include "dialogs/MessageBox.h"
-#include "dialogs/QtText.h"
+#include "installer/MessageBox.h"
+#include "installer/QtText.h"
 #include "platform/Cp936.h"
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
@@ -47,7 +47,7 @@ std::string CellBytes(const QTreeWidgetItem& row, int column) {
 }
 
 void SetCell(QTreeWidgetItem& row, int column, const std::string& bytes) {
-  row.setText(column, FromCp936(bytes));
+  row.setText(column, ToQString(bytes));
   row.setData(column, kBytesRole, QByteArray::fromStdString(bytes));
 }
 
@@ -84,7 +84,7 @@ TFResReceive::TFResReceive(std::shared_ptr<TReceiveLists> lists, QWidget* parent
   ui->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
   ui->BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
 
-  SetDownloadFolder(IncludeTrailingPathDelimiter(ToCp936(QCoreApplication::applicationDirPath())) +
+  SetDownloadFolder(IncludeTrailingPathDelimiter(FromQString(QCoreApplication::applicationDirPath())) +
                     "Download");
   connect(ui->BitBtn1, &QPushButton::clicked, this, &TFResReceive::BitBtn1Click);
   connect(ui->BitBtn2, &QPushButton::clicked, this, &TFResReceive::BitBtn2Click);
@@ -186,8 +186,8 @@ void TFResReceive::BitBtn1Click() {
       lists_->AddPendingJob(RecordFromRow(row), true);
     } catch (const Exception& error) {
       // The rows before this one keep their records and jobs; the dialog stays.
-      ShowMessageBox({this, FromCp936(Cp("获取资源时出错：") + error.Message()), QStringLiteral("错误信息"),
-                      QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok});
+      ShowMessageBox({this, ToQString(Cp("获取资源时出错：") + error.Message()), Ui("错误信息"),
+                      TMessageIcon::Error, mbOK, mbOK});
       return;
     }
   }

@@ -7,10 +7,10 @@
 #include <QTreeWidget>
 #include <vector>
 
-#include "dialogs/MessageBox.h"
-#include "dialogs/QtText.h"
 #include "dialogs/ResReceive.h"
 #include "engine/DownloadJob.h"
+#include "installer/MessageBox.h"
+#include "installer/QtText.h"
 #include "platform/Cp936.h"
 #include "receive/ReceiveLists.h"
 #include "support/EngineRun.h"
@@ -24,13 +24,13 @@ namespace {
 class RecordedBoxes {
  public:
   RecordedBoxes() {
-    SetMessageBoxAnswerer([this](const TMessageBoxRequest& request) {
+    SetMessageSeam([this](const TMessageRequest& request) {
       asked.push_back(request);
-      return QMessageBox::Ok;
+      return mbOK;
     });
   }
-  ~RecordedBoxes() { SetMessageBoxAnswerer(nullptr); }
-  std::vector<TMessageBoxRequest> asked;
+  ~RecordedBoxes() { SetMessageSeam(nullptr); }
+  std::vector<TMessageRequest> asked;
 };
 
 class ResReceive : public ::testing::Test {
@@ -187,9 +187,9 @@ TEST_F(ResReceive, ARowThatCannotBeTakenOverStopsAtItself) {
     QTest::mouseClick(caseDialog.findChild<QPushButton*>("BitBtn1"), Qt::LeftButton);
 
     ASSERT_EQ(boxes.asked.size(), 1u) << bad.message;
-    EXPECT_EQ(boxes.asked[0].Text, FromCp936(Cp("获取资源时出错：") + bad.message));
+    EXPECT_EQ(boxes.asked[0].Text, ToQString(Cp("获取资源时出错：") + bad.message));
     EXPECT_EQ(boxes.asked[0].Caption, QStringLiteral("错误信息"));
-    EXPECT_EQ(boxes.asked[0].Icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes.asked[0].Icon, TMessageIcon::Error);
     EXPECT_EQ(boxes.asked[0].Owner, &caseDialog);
     EXPECT_TRUE(caseDialog.isVisible());
     ASSERT_EQ(caseLists->PendingCount(), 1);  // the row before is taken over, nothing of the bad one
@@ -212,7 +212,7 @@ TEST_F(ResReceive, OverlongTextsAreCutAtAWholeCharacter) {
   const TResourceRec record = lists->PendingList().at(0);
   EXPECT_EQ(record.Name.Get(), std::string(254, 'n'));
   EXPECT_EQ(record.Remark.Get(), std::string(1022, 'r'));
-  EXPECT_EQ(FromCp936(Cp("中")), QStringLiteral("中"));
+  EXPECT_EQ(ToQString(Cp("中")), QStringLiteral("中"));
 }
 
 }  // namespace

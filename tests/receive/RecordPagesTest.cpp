@@ -7,6 +7,7 @@
 #include "receive/ReceiveLists.h"
 #include "receive/RecordRows.h"
 #include "support/EngineRun.h"
+#include "support/ReceivedRecords.h"
 #include "support/TestServer.h"
 
 namespace bailan {
@@ -15,24 +16,10 @@ namespace {
 constexpr auto kReceived = TRecordPage::Received;
 constexpr auto kRecycled = TRecordPage::Recycled;
 
-// Received records named "r0", "r1", ... of 1.5 MB each, received through the
-// completion move of jobs that never ran.
 class RecordPages : public ::testing::Test {
  protected:
   void Receive(int count, const std::string& url = "http://127.0.0.1:1/r.zip") {
-    for (int i = 0; i < count; ++i) {
-      TResourceRec record{};
-      record.PublishTime = TDateTime::FromParts(2012, 3, 7, 9, 5, 2);
-      record.Name = "r" + std::to_string(i);
-      record.URL = url;
-      record.SavePath = "/tmp/never";
-      record.SegCount = 3;
-      record.Category = Cp("资源类型");
-      record.Remark = Cp("资源备注");
-      record.Flag = 1;
-      auto job = lists->AddPendingJob(record, false);
-      lists->CompleteJob(*job, "r.zip", 1572864, nullptr);
-    }
+    test::AddReceivedRecords(*lists, count, url, [](int) { return "/tmp/never"; });
   }
   std::string Cell(TRecordPage page, int row, int column) { return lists->PageCell(page, row, column); }
 
