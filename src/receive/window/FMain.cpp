@@ -110,8 +110,7 @@ void TFMain::ConnectReceiveHandlers() {
   wire(area_.N2, &TFMain::StopSelectedJob);
   QTableView* grid = area_.StringGrid1;
   connect(grid, &QTableView::clicked, this, [this] { RunHandler(this, [this] { StringGrid1Click(); }); });
-  connect(grid, &QTableView::doubleClicked, this,
-          [this] { RunHandler(this, [this] { StringGrid1DblClick(); }); });
+  connect(grid, &QTableView::doubleClicked, this, [this] { RunHandler(this, [this] { StringGrid1DblClick(); }); });
   connect(grid, &QWidget::customContextMenuRequested, this,
           [this, grid](const QPoint& at) { area_.PM1->popup(grid->viewport()->mapToGlobal(at)); });
   connect(grid->verticalScrollBar(), &QScrollBar::valueChanged, this, &TFMain::StringGrid1TopLeftChanged);
@@ -214,8 +213,8 @@ void TFMain::StopWait(const std::function<std::shared_ptr<TDownloadJob>()>& job)
 }
 
 void TFMain::BtnPauseClick() {
-  if (ShowMessageBox({this, Ui("是否暂停所有接收任务？"), Ui("确认信息"), TMessageIcon::Question,
-                      mbYes | mbNo, mbNo}) == mbYes) {
+  if (ShowMessageBox({this, Ui("是否暂停所有接收任务？"), Ui("确认信息"), TMessageIcon::Question, mbYes | mbNo, mbNo}) ==
+      mbYes) {
     StopAllJobs();
   }
 }
@@ -256,8 +255,7 @@ void TFMain::Timer1Timer() {
         job->UpdateCells();
         job->UpdateGauge();
       } else {
-        for (std::int32_t column : {kColumnSpeed, kColumnRemaining, kColumnElapsed})
-          lists_->SetCell(job->Row, column, "");
+        for (std::int32_t column : {kColumnSpeed, kColumnRemaining, kColumnElapsed}) lists_->SetCell(job->Row, column, "");
       }
     }
     noJobLeft = jobs.empty();
@@ -295,8 +293,7 @@ void TFMain::RefreshGrid() {
   const auto jobs = lists_->JobList();
   // Gauges of jobs that left the list go; a gauge keeps its job alive until then.
   for (auto it = gauges_.begin(); it != gauges_.end();) {
-    const bool listed =
-        std::any_of(jobs.begin(), jobs.end(), [&](const auto& job) { return job.get() == it->first; });
+    const bool listed = std::any_of(jobs.begin(), jobs.end(), [&](const auto& job) { return job.get() == it->first; });
     if (listed) {
       ++it;
     } else {
@@ -341,8 +338,7 @@ void TFMain::PlaceGauges(int column, int row, QRect rect) {
 }
 
 bool TFMain::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == area_.StringGrid1->viewport() && event->type() == QEvent::Resize)
-    StringGrid1TopLeftChanged();
+  if (watched == area_.StringGrid1->viewport() && event->type() == QEvent::Resize) StringGrid1TopLeftChanged();
   return TMainForm::eventFilter(watched, event);
 }
 
@@ -365,11 +361,10 @@ void TFMain::changeEvent(QEvent* event) {
 
 bool TFMain::FormCloseQuery() {
   const auto jobs = lists_->JobList();
-  const bool anyRunning =
-      std::any_of(jobs.begin(), jobs.end(), [](const auto& job) { return job->Running != 0; });
+  const bool anyRunning = std::any_of(jobs.begin(), jobs.end(), [](const auto& job) { return job->Running != 0; });
   if (!anyRunning) return true;
-  if (ShowMessageBox({this, Ui("软件正在安装,是否退出安装？"), Ui("确认信息"), TMessageIcon::Question,
-                      mbYes | mbNo, mbNo}) != mbYes) {
+  if (ShowMessageBox({this, Ui("软件正在安装,是否退出安装？"), Ui("确认信息"), TMessageIcon::Question, mbYes | mbNo,
+                      mbNo}) != mbYes) {
     return false;
   }
   for (const auto& job : jobs) {
