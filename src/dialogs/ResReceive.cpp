@@ -86,9 +86,13 @@ TFResReceive::TFResReceive(std::shared_ptr<TReceiveLists> lists, QWidget* parent
 
   SetDownloadFolder(IncludeTrailingPathDelimiter(FromQString(QCoreApplication::applicationDirPath())) +
                     "Download");
-  connect(ui->BitBtn1, &QPushButton::clicked, this, &TFResReceive::BitBtn1Click);
-  connect(ui->BitBtn2, &QPushButton::clicked, this, &TFResReceive::BitBtn2Click);
-  connect(ui->CheckBox1, &QCheckBox::clicked, this, &TFResReceive::CheckBox1Click);
+  auto wire = [this](auto* control, auto signal, void (TFResReceive::*handler)()) {
+    connect(control, signal, this,
+            [this, handler] { RunHandler(this, [this, handler] { (this->*handler)(); }); });
+  };
+  wire(ui->BitBtn1, &QPushButton::clicked, &TFResReceive::BitBtn1Click);
+  wire(ui->BitBtn2, &QPushButton::clicked, &TFResReceive::BitBtn2Click);
+  wire(ui->CheckBox1, &QCheckBox::clicked, &TFResReceive::CheckBox1Click);
   ConnectListChanges();
 }
 
