@@ -6,6 +6,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <tuple>
 #include <vector>
 
 #include "engine/DownloadJob.h"
@@ -58,6 +59,7 @@ class RecordPagesTest : public ::testing::Test {
     area.RzPgCtrl_Main->setCurrentIndex(index);
   }
   void Select(QTableView* grid, int row) { grid->setCurrentIndex(grid->model()->index(row - 1, 1)); }
+  void Confirmed(QAction* item, QTableView* grid, int row, const char* question);
   QString Text(QTableView* grid, int row, int column) {
     return grid->model()->index(row - 1, column).data().toString();
   }
@@ -124,70 +126,56 @@ TEST_F(RecordPagesTest, FillingOnPageChange) {
   EXPECT_EQ(pages.StringGrid2->model()->rowCount(), 3);
 }
 
-TEST_F(RecordPagesTest, DeleteOfRowTwoOfThree) {
-  Receive(3);
-  ShowPage(1);
-  Select(pages.StringGrid2, 2);
+// Selects `row` of `grid`, answers the command's question with No (nothing may
+// change), then with Yes; checks the question.
+void RecordPagesTest::Confirmed(QAction* item, QTableView* grid, int row, const char* question) {
+  Select(grid, row);
+  const auto counts = [this] {
+    return std::tuple(lists->ReceivedCount(), lists->RecycleCount(), lists->JobCount());
+  };
+  const auto before = counts();
   answer = mbNo;
-  pages.pmiDelete->trigger();
-  EXPECT_EQ(lists->ReceivedCount(), 3);
+  item->trigger();
+  EXPECT_EQ(counts(), before);
   answer = mbYes;
-  pages.pmiDelete->trigger();
+  item->trigger();
+  ASSERT_FALSE(asked.empty());
+  const TMessageRequest& last = asked.back();
+  EXPECT_EQ(last.Text, Ui(question));
+  EXPECT_EQ(last.Caption, QStringLiteral("确认信息"));
+  EXPECT_EQ(last.Icon, TMessageIcon::Question);
+  EXPECT_EQ(last.Buttons, mbYes | mbNo);
+  EXPECT_EQ(last.DefaultButton, mbYes);
+  EXPECT_EQ(last.Owner, &window);
+}
 
-  ASSERT_EQ(asked.size(), 2u);
-  EXPECT_EQ(asked[1].Text, QStringLiteral("是否确定删除此资源？"));
-  EXPECT_EQ(asked[1].Caption, QStringLiteral("确认信息"));
-  EXPECT_EQ(asked[1].Icon, TMessageIcon::Question);
-  EXPECT_EQ(asked[1].Buttons, mbYes | mbNo);
-  EXPECT_EQ(asked[1].DefaultButton, mbYes);
-  EXPECT_EQ(asked[1].Owner, &window);
-  EXPECT_EQ(lists->ReceivedCount(), 2);
+TEST_F(RecordPagesTest, DeleteRestoreAndReceiveAgainMoveRecordsWithTheirRows) {
+  Receive(3);
+  const TReceivedRec r1 = lists->ReceivedList()[1];
+  ShowPage(1);
+  Confirmed(pages.pmiDelete, pages.StringGrid2, 2, "是否确定删除此资源？");
   EXPECT_EQ(pages.StringGrid2->model()->rowCount(), 2);
   EXPECT_EQ(Text(pages.StringGrid2, 2, 2), QStringLiteral("r2"));
-  ASSERT_EQ(lists->RecycleCount(), 1);
-  EXPECT_EQ(lists->RecycleList()[0].Name.Get(), "r1");
   EXPECT_EQ(Text(pages.StringGrid3, 1, 2), QString());  // until the recycle page is shown
   ShowPage(2);
   EXPECT_EQ(Text(pages.StringGrid3, 1, 2), QStringLiteral("r1"));
   EXPECT_FALSE(Text(pages.StringGrid3, 1, 7).isEmpty());
-}
 
-TEST_F(RecordPagesTest, RestoreKeepsTheReceiveTime) {
-  Receive(2);
-  const TReceivedRec first = lists->ReceivedList()[0];
-  ShowPage(1);
-  Select(pages.StringGrid2, 1);
-  pages.pmiDelete->trigger();
-  ShowPage(2);
-  Select(pages.StringGrid3, 1);
-  pages.N5->trigger();
-  EXPECT_EQ(asked.back().Text, QStringLiteral("是否确定还原此资源？"));
-  EXPECT_EQ(lists->RecycleCount(), 0);
+  Confirmed(pages.N5, pages.StringGrid3, 1, "是否确定还原此资源？");
   EXPECT_EQ(pages.StringGrid3->model()->rowCount(), 1);
-  ASSERT_EQ(lists->ReceivedCount(), 2);
-  EXPECT_EQ(lists->ReceivedList()[1].ReceiveTime, first.ReceiveTime);
-  EXPECT_EQ(lists->ReceivedList()[1].Name.Get(), "r0");
-}
+  ASSERT_EQ(lists->ReceivedCount(), 3);
+  EXPECT_EQ(lists->ReceivedList()[2].Name.Get(), "r1");
+  EXPECT_EQ(lists->ReceivedList()[2].ReceiveTime, r1.ReceiveTime);
 
-TEST_F(RecordPagesTest, ReceiveAgainStartsAOneSegmentJobAndRemovesTheRow) {
-  Receive(2);
   ShowPage(1);
-  Select(pages.StringGrid2, 2);
-  answer = mbNo;
-  pages.pmiReReceive->trigger();
-  EXPECT_EQ(lists->JobCount(), 0);
-  answer = mbYes;
-  pages.pmiReReceive->trigger();
-  EXPECT_EQ(asked.back().Text, QStringLiteral("是否确定重新接收此资源？"));
+  Confirmed(pages.pmiReReceive, pages.StringGrid2, 3, "是否确定重新接收此资源？");
   ASSERT_EQ(lists->JobCount(), 1);
   const auto job = lists->JobList()[0];
+  EXPECT_EQ(job->Name, "r1");
   EXPECT_EQ(job->SegCount, 1);
   EXPECT_EQ(job->Running, 1);
-  EXPECT_EQ(job->Name, "r1");
   EXPECT_EQ(jobsChanged, 1);
-  EXPECT_EQ(lists->ReceivedCount(), 1);
-  EXPECT_EQ(pages.StringGrid2->model()->rowCount(), 1);
-  EXPECT_EQ(Text(pages.StringGrid2, 1, 2), QStringLiteral("r0"));
+  EXPECT_EQ(pages.StringGrid2->model()->rowCount(), 2);
 }
 
 TEST_F(RecordPagesTest, OpenThroughTheShellOrReportTheFileGone) {
@@ -217,27 +205,21 @@ TEST_F(RecordPagesTest, OpenThroughTheShellOrReportTheFileGone) {
   EXPECT_EQ(opened.back(), folder.Path());
 }
 
-// How many opaque pixels of `icon` appear centred in the cell of row 1, column 0
-// (the best of the placements one pixel around the centre).
-int IconPixelsInFirstCell(QTableView* grid, const QImage& icon) {
+// Whether every opaque pixel of status picture `slot` is drawn centred in the
+// cell of row 1, column 0.
+bool IconInFirstCell(QTableView* grid, int slot) {
+  const QImage icon = PictureSlot(":/assets/status.png", slot, QSize(16, 16)).toImage();
   const QImage shown = grid->viewport()->grab().toImage();
   const QRect cell = grid->visualRect(grid->model()->index(0, 0));
-  const QPoint centred = cell.center() - QPoint(8, 8);
-  int best = 0;
-  for (int dy = -1; dy <= 1; ++dy) {
-    for (int dx = -1; dx <= 1; ++dx) {
-      int matching = 0;
-      for (int y = 0; y < 16; ++y) {
-        for (int x = 0; x < 16; ++x) {
-          const QColor expected = icon.pixelColor(x, y);
-          matching +=
-              expected.alpha() == 255 && shown.pixelColor(centred + QPoint(dx + x, dy + y)) == expected;
-        }
-      }
-      best = std::max(best, matching);
+  const QPoint at(cell.left() + (cell.width() - 16) / 2, cell.top() + (cell.height() - 16) / 2);
+  bool drawn = true;
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      const QColor expected = icon.pixelColor(x, y);
+      if (expected.alpha() == 255) drawn = drawn && shown.pixelColor(at + QPoint(x, y)) == expected;
     }
   }
-  return best;
+  return drawn;
 }
 
 TEST_F(RecordPagesTest, StatusIconsOnlyBesideRecords) {
@@ -246,20 +228,9 @@ TEST_F(RecordPagesTest, StatusIconsOnlyBesideRecords) {
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   ShowPage(1);
-  const QImage received =
-      PictureSlot(":/assets/status.png", TRecordPages::kReceivedIcon, QSize(16, 16)).toImage();
-  const QImage recycled =
-      PictureSlot(":/assets/status.png", TRecordPages::kRecycledIcon, QSize(16, 16)).toImage();
-  auto opaque = [](const QImage& icon) {
-    int count = 0;
-    for (int y = 0; y < 16; ++y)
-      for (int x = 0; x < 16; ++x) count += icon.pixelColor(x, y).alpha() == 255;
-    return count;
-  };
-  ASSERT_GT(opaque(received), 0);
-  EXPECT_EQ(IconPixelsInFirstCell(pages.StringGrid2, received), opaque(received));
+  EXPECT_TRUE(IconInFirstCell(pages.StringGrid2, TRecordPages::kReceivedIcon));
   ShowPage(2);  // an empty recycle list: its one row has no icon
-  EXPECT_LT(IconPixelsInFirstCell(pages.StringGrid3, recycled), opaque(recycled) / 2);
+  EXPECT_FALSE(IconInFirstCell(pages.StringGrid3, TRecordPages::kRecycledIcon));
 }
 
 TEST(FMainPages, TheMainWindowCarriesBothPages) {
