@@ -41,6 +41,10 @@ constexpr QPoint kCancelPos(486, 360);
 // Each cell keeps the caller's CP936 bytes beside the text it shows, so that
 // taking a row over reads back exactly what was offered.
 constexpr int kBytesRole = Qt::UserRole;
+// Set on a row whose record and job exist: after a failure further down the list
+// the dialog stays open, and a second OK must not start the same resource twice
+// (two jobs would write one partial file at once).
+constexpr int kTakenOverRole = Qt::UserRole + 1;
 
 std::string CellBytes(const QTreeWidgetItem& row, int column) {
   return row.data(column, kBytesRole).toByteArray().toStdString();
@@ -184,10 +188,12 @@ TResourceRec TFResReceive::RecordFromRow(const QTreeWidgetItem& row) const {
 
 void TFResReceive::BitBtn1Click() {
   for (int index = 0; index < ui->ListView1->topLevelItemCount(); ++index) {
-    const QTreeWidgetItem& row = *ui->ListView1->topLevelItem(index);
-    if (row.checkState(kName) != Qt::Checked) continue;
+    QTreeWidgetItem& row = *ui->ListView1->topLevelItem(index);
+    if (row.checkState(kName) != Qt::Checked || row.data(kName, kTakenOverRole).toBool()) continue;
     try {
       lists_->AddPendingJob(RecordFromRow(row), true);
+      row.setData(kName, kTakenOverRole, true);
+      row.setFlags(row.flags() & ~Qt::ItemIsEnabled);  // shown greyed, its tick fixed
     } catch (const Exception& error) {
       // The rows before this one keep their records and jobs; the dialog stays.
       ShowMessageBox({this, ToQString(Cp("获取资源时出错：") + error.Message()), Ui("错误信息"),

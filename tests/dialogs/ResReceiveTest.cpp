@@ -195,6 +195,9 @@ TEST_F(ResReceive, ARowThatCannotBeTakenOverStopsAtItself) {
     ASSERT_EQ(caseLists->PendingCount(), 1);  // the row before is taken over, nothing of the bad one
     EXPECT_EQ(caseLists->PendingList()[0].Name.Get(), "a");
     EXPECT_EQ(caseLists->JobCount(), 1);
+    QTest::mouseClick(caseDialog.findChild<QPushButton*>("BitBtn1"), Qt::LeftButton);  // OK again
+    EXPECT_EQ(boxes.asked.size(), 2u);
+    EXPECT_EQ(caseLists->JobCount(), 1);  // the row taken over is not started twice
     for (const auto& job : caseLists->ReleaseJobs()) {
       job->RequestStop();
       EXPECT_TRUE(job->WaitUntilIdle(20000));
