@@ -2,16 +2,16 @@
 // against the loopback test server.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTabWidget>
-#include <QTextEdit>
-#include <QAction>
 #include <QTableView>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <filesystem>
 
@@ -82,8 +82,8 @@ class TFMainTest : public ::testing::Test {
 std::string ManifestOf(int entries, const test::TTestServer& server) {
   std::string text;
   for (int n = 0; n < entries; ++n) {
-    text += (n == 0 ? std::string("[bailan]") : "[file" + std::to_string(n) + "]") + "\r\nurl=" +
-            server.Url("/f" + std::to_string(n) + ".zip") + "\r\n";
+    text += (n == 0 ? std::string("[bailan]") : "[file" + std::to_string(n) + "]") +
+            "\r\nurl=" + server.Url("/f" + std::to_string(n) + ".zip") + "\r\n";
   }
   return text;
 }
@@ -98,7 +98,9 @@ TEST_F(TFMainTest, InstallClickRunsTheWholeInstallation) {
     server.AddFile("/install/Tavro/Live.txt", ManifestOf(entries, server));
     for (int n = 0; n < entries; ++n) {
       server.AddFile("/f" + std::to_string(n) + ".zip",
-                     test::TZipBuilder().AddFile("file" + std::to_string(n) + ".txt", std::string(5000 + n, 'a' + n % 26), 8).Build());
+                     test::TZipBuilder()
+                         .AddFile("file" + std::to_string(n) + ".txt", std::string(5000 + n, 'a' + n % 26), 8)
+                         .Build());
     }
     form->FetchManifestStep = [&] { return FetchManifestFrom(server.Url("/install/Tavro/Live.txt")); };
     ShowAndConfirmWarning();
@@ -118,7 +120,8 @@ TEST_F(TFMainTest, InstallClickRunsTheWholeInstallation) {
                 std::string(5000 + n, 'a' + n % 26));
     }
     for (const auto& entry : fs::directory_iterator(ProductFolder())) {
-      EXPECT_EQ(entry.path().extension(), ".txt") << entry.path();  // no archive, .rpc, .rpc.cfg or GO.bat left
+      EXPECT_EQ(entry.path().extension(), ".txt")
+          << entry.path();  // no archive, .rpc, .rpc.cfg or GO.bat left
     }
   }
 }
@@ -162,7 +165,8 @@ TEST_F(TFMainTest, TempNotWritableStaysOnPage1WithTheErrorReport) {
   emit form->Form()->BtnSteup->clicked();
   ASSERT_EQ(boxes.size(), std::size_t{2});
   EXPECT_EQ(boxes[1].Caption, Ui("柏岚软件"));
-  EXPECT_TRUE(boxes[1].Text.startsWith("Cannot create file \"" + QString::fromStdString(dir / "missing/update.ini")));
+  EXPECT_TRUE(
+      boxes[1].Text.startsWith("Cannot create file \"" + QString::fromStdString(dir / "missing/update.ini")));
   EXPECT_TRUE(boxes[1].Text.endsWith('.'));
   EXPECT_TRUE(form->Form()->Page1Bottom->isVisible());
   EXPECT_FALSE(form->Timer1()->isActive());
@@ -177,7 +181,9 @@ TEST_F(TFMainTest, AddToDownLoadListReadsTheManifestSections) {
   } cases[] = {
       {"no bailan section", "[file1]\nurl=a\n", {}},
       {"gap stops", "[bailan]\nurl=a\n[file2]\nurl=c\n", {"a"}},
-      {"empty url skips", "[bailan]\nurl=a\n[file1]\nurl=\n[file2]\nurl=c\n[file3]\nurl=d\n", {"a", "c", "d"}},
+      {"empty url skips",
+       "[bailan]\nurl=a\n[file1]\nurl=\n[file2]\nurl=c\n[file3]\nurl=d\n",
+       {"a", "c", "d"}},
       {"error stops", "[bailan]\nurl=a\n[file1]\nurl=error\n[file2]\nurl=c\n", {"a"}},
       {"Error is an address", "[BAILAN]\nURL=Error\n", {"Error"}},
       {"same url twice", "[bailan]\nurl=a\n[file1]\nurl=a\n", {"a", "a"}},
@@ -204,7 +210,9 @@ TEST_F(TFMainTest, AddToDownLoadListReadsTheManifestSections) {
   TearDown();
   SetUp();
   std::string all;
-  for (int n = 0; n <= 21; ++n) all += (n ? "[file" + std::to_string(n) + "]" : std::string("[bailan]")) + "\nurl=u" + std::to_string(n) + "\n";
+  for (int n = 0; n <= 21; ++n)
+    all += (n ? "[file" + std::to_string(n) + "]" : std::string("[bailan]")) + "\nurl=u" + std::to_string(n) +
+           "\n";
   SetManifestIni(std::make_unique<TIniFile>(TIniFile::FromText(all)));
   form->AddToDownLoadList();
   EXPECT_EQ(form->Lists()->JobCount(), 21);  // file21 is never read
@@ -300,8 +308,7 @@ TEST_F(TFMainTest, PlaceGaugesWithThirtyJobsScrolled) {
     EXPECT_EQ(!gaugeOf(i)->isHidden(), shown) << i;
     if (shown) tops[i] = gaugeOf(i)->y();
   }
-  EXPECT_EQ(gaugeOf(4)->geometry(),
-            QRect(30 + 1 + 120 + 1 + 180 + 1 + 80 + 1 + 2, 4, 100 - 4, 20 - 8));
+  EXPECT_EQ(gaugeOf(4)->geometry(), QRect(30 + 1 + 120 + 1 + 180 + 1 + 80 + 1 + 2, 4, 100 - 4, 20 - 8));
   EXPECT_EQ(tops[5] - tops[4], 21);
   grid->verticalScrollBar()->setValue(5);
   for (int i = 5; i < 5 + visible; ++i) EXPECT_EQ(gaugeOf(i)->y(), tops[i - 1]) << i;
