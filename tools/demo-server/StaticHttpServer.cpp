@@ -219,7 +219,9 @@ bool TStaticHttpServer::Answer(TConnection& connection, const std::string& head)
     return false;
   }
   const std::filesystem::path file = FileOfTarget(root_, fields.Target);
-  if (file.empty()) {
+  std::error_code sizeError;
+  const std::uint64_t size = file.empty() ? 0 : std::filesystem::file_size(file, sizeError);
+  if (file.empty() || sizeError) {  // no such file, or one that went away meanwhile
     const std::string body = "not found\n";
     const std::string answer = StatusHead(404, "Not Found") +
                                "Content-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
@@ -227,8 +229,6 @@ bool TStaticHttpServer::Answer(TConnection& connection, const std::string& head)
     LogLine(fields.Method + " " + fields.Target + " -> 404");
     return SendAll(connection, answer.data(), answer.size()) && keepAlive;
   }
-  std::error_code sizeError;
-  const std::uint64_t size = std::filesystem::file_size(file, sizeError);
   const TByteRange range = ResolveByteRange(isHead ? "" : fields.Range, size);
   std::string answer;
   std::uint64_t first = 0, count = size;
