@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "dialogs/ResReceive.h"
 #include "installer/Fonts.h"
 #include "installer/QtText.h"
 #include "platform/Launcher.h"
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationDisplayName(bailan::Ui("柏岚软件"));
   bailan::InstallFontSubstitutions();
   bailan::TFMain FMain;
+  bailan::TFResReceive FResReceive(FMain.Lists(), &FMain);  // created hidden
   FMain.show();
   return QApplication::exec();
 }

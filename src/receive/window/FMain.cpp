@@ -29,6 +29,7 @@
 #include "receive/ReceiveLists.h"
 #include "receive/window/GaugeWidget.h"
 #include "receive/window/JobGridDelegate.h"
+#include "receive/window/RecordPages.h"
 #include "receive/window/RowTableModel.h"
 #include "transport/http/AntiFreeze.h"
 #include "ui_MainForm.h"
@@ -71,6 +72,7 @@ TFMain::TFMain(QWidget* parent)
   if (QSystemTrayIcon::isSystemTrayAvailable()) trayIcon_->show();
   FormCreate();
   ConnectReceiveHandlers();
+  recordPages_ = new TRecordPages(lists_, area_, this, [this] { RepaintGrid(); });
 }
 
 // Jobs listed after the close (an install click whose fetch outlasted it)

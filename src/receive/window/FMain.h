@@ -19,6 +19,7 @@ class TAntiFreeze;
 class TDownloadJob;
 class TGaugeWidget;
 class TReceiveLists;
+class TRecordPages;
 class TRowTableModel;
 
 // The program's main window: the installer window extended by the receive
@@ -43,6 +44,7 @@ class TFMain : public TMainForm {
 
   const std::shared_ptr<TReceiveLists>& Lists() const { return lists_; }
   const TReceiveArea& Area() const { return area_; }
+  TRecordPages* RecordPages() const { return recordPages_; }
   QLabel* DwonLabel() const { return dwonLabel_; }
   QTimer* Timer1() const { return timer1_; }
   QSystemTrayIcon* RzTrayIcon1() const { return trayIcon_; }
@@ -98,6 +100,7 @@ class TFMain : public TMainForm {
   std::shared_ptr<TReceiveLists> lists_;
   TReceiveArea area_;
   TRowTableModel* model_;
+  TRecordPages* recordPages_ = nullptr;
   QLabel* dwonLabel_;
   QTimer* timer1_;
   QSystemTrayIcon* trayIcon_;

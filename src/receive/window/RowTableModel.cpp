@@ -6,9 +6,21 @@
 
 namespace bailan {
 
+namespace {
+
+TGridTable JobTable(std::shared_ptr<TReceiveLists> lists) {
+  return {[lists](int row, int column) { return lists->Cell(row, column); },
+          [lists] { return lists->RowCount(); }, TRowTable::kColumns};
+}
+
+}  // namespace
+
 TRowTableModel::TRowTableModel(std::shared_ptr<TReceiveLists> lists, QObject* parent)
-    : QAbstractTableModel(parent), lists_(std::move(lists)) {
-  dataRows_ = lists_->RowCount() - 1;
+    : TRowTableModel(JobTable(std::move(lists)), parent) {}
+
+TRowTableModel::TRowTableModel(TGridTable table, QObject* parent)
+    : QAbstractTableModel(parent), table_(std::move(table)) {
+  dataRows_ = table_.RowCount() - 1;
 }
 
 int TRowTableModel::rowCount(const QModelIndex& parent) const {
@@ -16,21 +28,21 @@ int TRowTableModel::rowCount(const QModelIndex& parent) const {
 }
 
 int TRowTableModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : TRowTable::kColumns;
+  return parent.isValid() ? 0 : table_.Columns;
 }
 
 QVariant TRowTableModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid()) return {};
-  return ToQString(lists_->Cell(index.row() + 1, index.column()));
+  return ToQString(table_.Cell(index.row() + 1, index.column()));
 }
 
 QVariant TRowTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return {};
-  return ToQString(lists_->Cell(0, section));
+  return ToQString(table_.Cell(0, section));
 }
 
 void TRowTableModel::Refresh() {
-  const int rows = lists_->RowCount() - 1;
+  const int rows = table_.RowCount() - 1;
   if (rows > dataRows_) {
     beginInsertRows(QModelIndex(), dataRows_, rows - 1);
     dataRows_ = rows;
@@ -40,7 +52,7 @@ void TRowTableModel::Refresh() {
     dataRows_ = rows;
     endRemoveRows();
   }
-  if (dataRows_ > 0) emit dataChanged(index(0, 0), index(dataRows_ - 1, TRowTable::kColumns - 1));
+  if (dataRows_ > 0) emit dataChanged(index(0, 0), index(dataRows_ - 1, table_.Columns - 1));
 }
 
 }  // namespace bailan

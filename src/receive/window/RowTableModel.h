@@ -1,23 +1,36 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <functional>
 #include <memory>
+#include <string>
 
 namespace bailan {
 
 class TReceiveLists;
 
-// The receiving grid's row table as a Qt model: row 0 of the table gives the
-// header texts, data row r (r >= 1) is model row r - 1. Texts are read from the
-// table under its lock at each request; the row count is taken over only by
-// Refresh() on the GUI thread, so a completion on a transfer thread never
-// changes the model under the view's feet.
+// A grid's table of texts as the model reads it: the texts of a cell (row 0 the
+// headers), the row count with the header row, and the column count.
+struct TGridTable {
+  std::function<std::string(int row, int column)> Cell;
+  std::function<int()> RowCount;
+  int Columns = 0;
+};
+
+// A grid's row table as a Qt model: row 0 of the table gives the header texts,
+// data row r (r >= 1) is model row r - 1. Texts are read from the table under
+// its lock at each request; the row count is taken over only by Refresh() on the
+// GUI thread, so a completion on a transfer thread never changes the model under
+// the view's feet.
 class TRowTableModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  // Reads `lists`, which must outlive the model; owned by `parent`.
+  // The receiving grid's table of `lists`, which must outlive the model; owned
+  // by `parent`.
   TRowTableModel(std::shared_ptr<TReceiveLists> lists, QObject* parent);
+  // Any table; what its functions read must outlive the model.
+  TRowTableModel(TGridTable table, QObject* parent);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -28,7 +41,7 @@ class TRowTableModel : public QAbstractTableModel {
   void Refresh();
 
  private:
-  std::shared_ptr<TReceiveLists> lists_;
+  TGridTable table_;
   int dataRows_ = 1;
 };
 
