@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -140,6 +141,27 @@ TEST_F(TFMainTest, ManifestWithoutEntriesEndsOnPage3WithTheLauncherError) {
   EXPECT_FALSE(form->Timer1()->isActive());
   EXPECT_TRUE(form->isVisible());
   EXPECT_FALSE(quit);
+}
+
+TEST_F(TFMainTest, WindowAnswersDuringTheFetchAndASecondClickIsIgnored) {
+  test::TTestServer server;
+  server.AddScript(test::TConnectionScript().ReadRequest().Pause(1500).Send(
+      "HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n"));
+  form->FetchManifestStep = [&] { return FetchManifestFrom(server.Url("/install/Tavro/Live.txt")); };
+  ShowAndConfirmWarning();
+  int ticks = 0;
+  QTimer during;
+  QObject::connect(&during, &QTimer::timeout, [&] {
+    ++ticks;
+    emit form->Form()->BtnSteup->clicked();  // while the first click waits for the manifest
+  });
+  during.start(100);
+  form->BtnSteupClick();
+  during.stop();
+  EXPECT_GE(ticks, 5);  // the GUI thread kept processing its timers during the 1.5 s wait
+  EXPECT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(boxes.size(), 1u);  // an empty manifest: no error box
+  EXPECT_TRUE(form->Form()->Page2Bottom->isVisible());
 }
 
 TEST_F(TFMainTest, UnreachableServerReportsAndQuits) {
@@ -313,6 +335,34 @@ TEST_F(TFMainTest, PlaceGaugesWithThirtyJobsScrolled) {
   grid->verticalScrollBar()->setValue(5);
   for (int i = 5; i < 5 + visible; ++i) EXPECT_EQ(gaugeOf(i)->y(), tops[i - 1]) << i;
   EXPECT_TRUE(gaugeOf(4)->isHidden());
+}
+
+TEST_F(TFMainTest, StatusIconFollowsTheJobsRunningValue) {
+  auto job = AddIdleJob("http://127.0.0.1:1/a.zip");
+  form->RefreshGrid();
+  QTableView* grid = form->Area().StringGrid1;
+  form->Area().RzPgCtrl_Main->setCurrentIndex(0);
+  ShowAndConfirmWarning();
+  QTRY_VERIFY(grid->viewport()->height() > 0);
+  const QRect cell = grid->visualRect(grid->model()->index(0, 0));
+  const QRect icon(cell.left() + (30 - 16) / 2, cell.top() + (20 - 16) / 2, 16, 16);
+  // The icon as drawn over the cell's own background (the pictures may be transparent).
+  const QColor background = grid->viewport()->grab().toImage().pixelColor(cell.topLeft() + QPoint(1, 1));
+  auto slot = [&](int index) {
+    QImage expected(16, 16, QImage::Format_RGB32);
+    expected.fill(background);
+    QPainter(&expected).drawPixmap(0, 0, QPixmap(":/assets/status.png").copy(index * 16, 0, 16, 16));
+    return expected;
+  };
+  auto drawn = [&] {
+    return grid->viewport()->grab().toImage().copy(icon).convertToFormat(QImage::Format_RGB32);
+  };
+  EXPECT_EQ(drawn(), slot(0));
+  job->Running = 1;  // as a transfer thread sets it
+  EXPECT_EQ(drawn(), slot(1));
+  job->Running = 0;
+  // The empty second data row of a one-job table draws no icon.
+  EXPECT_EQ(grid->model()->rowCount(), 1);
 }
 
 TEST_F(TFMainTest, ReceiveAreaLiesBeyondTheWindow) {
