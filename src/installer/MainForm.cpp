@@ -13,6 +13,7 @@
 
 #include "installer/GetUpdateThread.h"
 #include "installer/GlobalTexts.h"
+#include "installer/HandlerConnection.h"
 #include "installer/ManifestFetch.h"
 #include "installer/MessageBox.h"
 #include "installer/PictureStrip.h"
@@ -90,32 +91,31 @@ TMainForm::TMainForm(QWidget* parent)
 TMainForm::~TMainForm() = default;
 
 void TMainForm::ConnectHandlers() {
-  connect(ui_->Setup1UI, &QPushButton::clicked, this, [this] { RunHandler(this, [this] { Setup1UIClick(); }); });
-  connect(ui_->Setup2UI, &QPushButton::clicked, this, [this] { RunHandler(this, [this] { Setup2UIClick(); }); });
-  connect(ui_->Setup3UI, &QPushButton::clicked, this, [this] { RunHandler(this, [this] { Setup3UIClick(); }); });
-  connect(ui_->BtnSteup, &TPictureButton::clicked, this, [this] { RunHandler(this, [this] { BtnSteupClick(); }); });
-  connect(ui_->BtnClose, &TPictureButton::clicked, this, [this] { RunHandler(this, [this] { BtnCloseClick(); }); });
-  connect(ui_->BtnMin, &TPictureButton::clicked, this, [this] { RunHandler(this, [this] { BtnMinClick(); }); });
-  connect(ui_->BtnSelectPtah, &TPictureButton::clicked, this,
-          [this] { RunHandler(this, [this] { BtnSelectPtahClick(); }); });
+  ConnectHandler(ui_->Setup1UI, &QPushButton::clicked, this, &TMainForm::Setup1UIClick);
+  ConnectHandler(ui_->Setup2UI, &QPushButton::clicked, this, &TMainForm::Setup2UIClick);
+  ConnectHandler(ui_->Setup3UI, &QPushButton::clicked, this, &TMainForm::Setup3UIClick);
+  ConnectHandler(ui_->BtnSteup, &TPictureButton::clicked, this, &TMainForm::BtnSteupClick);
+  ConnectHandler(ui_->BtnClose, &TPictureButton::clicked, this, &TMainForm::BtnCloseClick);
+  ConnectHandler(ui_->BtnMin, &TPictureButton::clicked, this, &TMainForm::BtnMinClick);
+  ConnectHandler(ui_->BtnSelectPtah, &TPictureButton::clicked, this, &TMainForm::BtnSelectPtahClick);
   connect(ui_->BtnClose, &TPictureButton::mouseMoved, this, &TMainForm::BtnCloseMouseMove);
   connect(ui_->BtnMin, &TPictureButton::mouseMoved, this, &TMainForm::BtnMinMouseMove);
-  connect(showPic_, &QTimer::timeout, this, [this] { RunHandler(this, [this] { ShowPicTimer(); }); });
-  connect(ui_->WebBrowser1, &TShowcaseView::documentComplete, this,
-          [this] { RunHandler(this, [this] { WebBrowser1DocumentComplete(); }); });
+  ConnectHandler(showPic_, &QTimer::timeout, this, &TMainForm::ShowPicTimer);
+  ConnectHandler(ui_->WebBrowser1, &TShowcaseView::documentComplete, this,
+                 &TMainForm::WebBrowser1DocumentComplete);
   ui_->xukexieyi->installEventFilter(this);
 }
 
 // Presses on these surfaces drag the window; presses on the controls lying on
 // them stay with the controls.
 void TMainForm::SetupDragSurfaces() {
-  const QList<QWidget*> surfaces{ui_->MainPanel,   ui_->TopPanel,    ui_->Title,      ui_->Content,
-                                 ui_->SteupImage,  ui_->DefaultImg,  ui_->Page1Bottom, ui_->Page2Bottom,
-                                 ui_->page3,       ui_->Page2Caption};
+  const QList<QWidget*> surfaces{ui_->MainPanel,  ui_->TopPanel,    ui_->Title,       ui_->Content,
+                                 ui_->SteupImage, ui_->DefaultImg,  ui_->Page1Bottom, ui_->Page2Bottom,
+                                 ui_->page3,      ui_->Page2Caption};
   for (QWidget* surface : surfaces) surface->installEventFilter(this);
-  const QList<QWidget*> others{ui_->Label2,  ui_->Label3,   ui_->Image3,       ui_->InstallPath, ui_->xukexieyi,
-                               ui_->BtnMin,  ui_->BtnClose, ui_->BtnSteup,     ui_->BtnSelectPtah,
-                               ui_->ProgressBar, ui_->WebBrowser1};
+  const QList<QWidget*> others{ui_->Label2,        ui_->Label3,      ui_->Image3,     ui_->InstallPath,
+                               ui_->xukexieyi,     ui_->BtnMin,      ui_->BtnClose,   ui_->BtnSteup,
+                               ui_->BtnSelectPtah, ui_->ProgressBar, ui_->WebBrowser1};
   for (QWidget* other : others) other->setAttribute(Qt::WA_NoMousePropagation);
 }
 
@@ -126,7 +126,8 @@ void TMainForm::FormCreate() {
   // Left out of the window: the corner pixels that the rounded frame leaves in
   // the transparency key's colour.
   QRegion shape(rect());
-  for (QPoint corner : {QPoint(0, 0), QPoint(kWidth - 1, 0), QPoint(0, kHeight - 1), QPoint(kWidth - 1, kHeight - 1)}) {
+  for (QPoint corner :
+       {QPoint(0, 0), QPoint(kWidth - 1, 0), QPoint(0, kHeight - 1), QPoint(kWidth - 1, kHeight - 1)}) {
     shape -= QRegion(corner.x(), corner.y(), 1, 1);
   }
   setMask(shape);
@@ -140,7 +141,8 @@ void TMainForm::showEvent(QShowEvent* event) {
   if (shown_) return;  // restoring from the tray is not a new start
   shown_ = true;
   // After the window has painted, so that the warning box stands over it.
-  QMetaObject::invokeMethod(this, [this] { RunHandler(this, [this] { FormShow(); }); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { RunHandler(this, [this] { FormShow(); }); }, Qt::QueuedConnection);
 }
 
 void TMainForm::FormShow() {
@@ -171,7 +173,8 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == ui_->MiddlePanel && (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest)) {
+  if (watched == ui_->MiddlePanel &&
+      (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest)) {
     ArrangeMiddlePanel();
   } else if (event->type() == QEvent::MouseButtonPress) {
     auto* mouse = static_cast<QMouseEvent*>(event);
@@ -243,8 +246,8 @@ void TMainForm::Setup1UIClick() {
 
 void TMainForm::Setup2UIClick() {
   if (ManifestIni() == nullptr) {
-    ShowMessageBox({this, Ui("安装过程出错，可能是您未连接网络或拒绝连接网络，请将安全软件关闭后重试！"), Ui("错误"),
-                    TMessageIcon::Warning, mbOK, mbOK});
+    ShowMessageBox({this, Ui("安装过程出错，可能是您未连接网络或拒绝连接网络，请将安全软件关闭后重试！"),
+                    Ui("错误"), TMessageIcon::Warning, mbOK, mbOK});
     QuitRequest();
   }
   SetStepPicture(kStepInstalling);
@@ -305,7 +308,8 @@ void TMainForm::BtnSteupClick() {
 
 void TMainForm::BtnCloseClick() {
   if (ui_->Page2Bottom->isVisible()) {
-    ShowMessageBox({this, Ui("\n\r软件正在安装,关闭将导致安装失败!"), Ui("警告"), TMessageIcon::Warning, mbOK, mbOK});
+    ShowMessageBox(
+        {this, Ui("\n\r软件正在安装,关闭将导致安装失败!"), Ui("警告"), TMessageIcon::Warning, mbOK, mbOK});
     return;
   }
   close();

@@ -55,8 +55,8 @@ int ShowMessageBox(const TMessageRequest& request) {
     QMessageBox::StandardButton Qt;
   };
   QAbstractButton* defaultButton = nullptr;
-  for (TButton button : {TButton{mbYes, QMessageBox::Yes}, TButton{mbNo, QMessageBox::No},
-                         TButton{mbOK, QMessageBox::Ok}}) {
+  for (TButton button :
+       {TButton{mbYes, QMessageBox::Yes}, TButton{mbNo, QMessageBox::No}, TButton{mbOK, QMessageBox::Ok}}) {
     if ((request.Buttons & button.Code) == 0) continue;
     QAbstractButton* added = box.addButton(button.Qt);
     if (button.Code == request.DefaultButton) defaultButton = added;

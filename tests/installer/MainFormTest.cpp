@@ -2,6 +2,7 @@
 // fonts, the page commands and the small widgets.
 #include <gtest/gtest.h>
 
+#include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 #include <QTest>
 
 #include "installer/Fonts.h"
+#include "installer/GlobalTexts.h"
 #include "installer/LedProgressBar.h"
 #include "installer/MainForm.h"
 #include "installer/ManifestFetch.h"
@@ -36,7 +38,9 @@ struct TBoxes {
 // An installer window that loads no showcase page (no browser offscreen).
 class TTestForm : public TMainForm {
  public:
-  TTestForm() { StartShowcaseLoad = [] {}; }
+  TTestForm() {
+    StartShowcaseLoad = [] {};
+  }
 };
 
 // A plain installer window that counts the drags it starts.
@@ -75,16 +79,16 @@ TEST(MainForm, GeometryFrameAndPanelColours) {
 
   const QImage image = form.grab().toImage();
   const QRgb frame = qRgb(18, 102, 152) & 0xFFFFFF, maroon = qRgb(128, 0, 0) & 0xFFFFFF;
-  for (QPoint p : {QPoint(1, 0), QPoint(300, 0), QPoint(622, 0), QPoint(0, 1), QPoint(0, 180), QPoint(623, 358),
-                   QPoint(300, 359), QPoint(623, 1)}) {
+  for (QPoint p : {QPoint(1, 0), QPoint(300, 0), QPoint(622, 0), QPoint(0, 1), QPoint(0, 180),
+                   QPoint(623, 358), QPoint(300, 359), QPoint(623, 1)}) {
     EXPECT_EQ(PixelAt(image, p.x(), p.y()), frame) << p.x() << "," << p.y();
   }
   for (QPoint p : {QPoint(0, 0), QPoint(623, 0), QPoint(0, 359), QPoint(623, 359)}) {
     EXPECT_EQ(PixelAt(image, p.x(), p.y()), maroon) << "corner " << p.x() << "," << p.y();
     EXPECT_FALSE(form.mask().contains(p)) << "corner left out " << p.x() << "," << p.y();
   }
-  EXPECT_EQ(PixelAt(image, 5, 60), qRgb(255, 255, 255) & 0xFFFFFF);       // TopPanel
-  EXPECT_EQ(PixelAt(image, 5, 300), qRgb(130, 210, 249) & 0xFFFFFF);      // Page1Bottom
+  EXPECT_EQ(PixelAt(image, 5, 60), qRgb(255, 255, 255) & 0xFFFFFF);   // TopPanel
+  EXPECT_EQ(PixelAt(image, 5, 300), qRgb(130, 210, 249) & 0xFFFFFF);  // Page1Bottom
 }
 
 TEST(MainForm, ShowStepsTextsWarningAndHiddenBar) {
@@ -105,7 +109,8 @@ TEST(MainForm, ChineseLabelsRenderCjkGlyphs) {
   TTestForm form;
   for (QLabel* label : {form.Form()->Title, form.Form()->Label2}) {
     const QRawFont raw = QRawFont::fromFont(label->font());
-    for (char32_t c : {U'欢', U'装', U'岚'}) EXPECT_TRUE(raw.supportsCharacter(c)) << raw.familyName().toStdString();
+    for (char32_t c : {U'欢', U'装', U'岚'})
+      EXPECT_TRUE(raw.supportsCharacter(c)) << raw.familyName().toStdString();
   }
   EXPECT_EQ(QFontInfo(form.Form()->Title->font()).pixelSize(), 28);
   EXPECT_TRUE(form.Form()->Title->font().bold());
@@ -207,8 +212,30 @@ TEST(MainForm, FolderBrowserKeepsOrSetsThePath) {
   }
 }
 
+// Receives the URLs handed to the desktop shell.
+class TUrlCatcher : public QObject {
+  Q_OBJECT
+
+ public:
+  QList<QUrl> Opened;
+ public slots:
+  void Open(const QUrl& url) { Opened << url; }
+};
+
+TEST(MainForm, LicenceLinkOpensTheLicenceAddress) {
+  TTestForm form;
+  TUrlCatcher catcher;
+  QDesktopServices::setUrlHandler("http", &catcher, "Open");
+  QTest::mouseClick(form.Form()->xukexieyi, Qt::LeftButton);
+  QDesktopServices::unsetUrlHandler("http");
+  ASSERT_EQ(catcher.Opened.size(), 1);
+  EXPECT_EQ(catcher.Opened[0].toString(), ToQString(LicenseURL()));
+  EXPECT_TRUE(catcher.Opened[0].toString().endsWith("/xukexieyi.html"));
+}
+
 TEST(ErrorReport, FullStopAfterCharactersThatSortAfterIt) {
-  EXPECT_EQ(ErrorReportText("Cannot create file \"x\". No such file"), "Cannot create file \"x\". No such file.");
+  EXPECT_EQ(ErrorReportText("Cannot create file \"x\". No such file"),
+            "Cannot create file \"x\". No such file.");
   EXPECT_EQ(ErrorReportText("done."), "done.");
   EXPECT_EQ(ErrorReportText("a-"), "a-");
   EXPECT_EQ(ErrorReportText(""), "");
@@ -235,3 +262,5 @@ TEST(LedProgressBar, SegmentsInProportion) {
 
 }  // namespace
 }  // namespace bailan
+
+#include "MainFormTest.moc"

@@ -74,7 +74,8 @@ TEST_F(ShowcaseChild, MarkerInTheBodyMakesThePageReadyAndPage2ShowsIt) {
   EXPECT_FALSE(form->ShowPic()->isActive());
   EXPECT_TRUE(form->Form()->DefaultImg->isHidden());
   EXPECT_TRUE(form->Form()->WebBrowser1->isVisible());
-  EXPECT_EQ(form->Form()->WebBrowser1->geometry(), QRect(0, 0, 622, form->Form()->MiddlePanel->height() - 19));
+  EXPECT_EQ(form->Form()->WebBrowser1->geometry(),
+            QRect(0, 0, 622, form->Form()->MiddlePanel->height() - 19));
   SetManifestIni(nullptr);
 }
 
@@ -118,8 +119,8 @@ class TXvfb {
           std::filesystem::exists("/tmp/.X" + std::to_string(display) + "-lock")) {
         continue;
       }
-      auto server = std::make_unique<test::TSubprocess>(
-          std::vector<std::string>{"/usr/bin/Xvfb", ":" + std::to_string(display), "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+      auto server = std::make_unique<test::TSubprocess>(std::vector<std::string>{
+          "/usr/bin/Xvfb", ":" + std::to_string(display), "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
       for (int i = 0; i < 100; ++i) {
         if (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(display))) {
           server_ = std::move(server);
@@ -151,8 +152,9 @@ TEST(Showcase, UnderXvfb) {
   if (InChild()) GTEST_SKIP();
   TXvfb xvfb;
   ASSERT_TRUE(xvfb.Running()) << "Xvfb did not start";
-  test::TSubprocess child({"/usr/bin/env", std::string(kChildVariable) + "=1", "QT_QPA_PLATFORM=xcb", "DISPLAY=" + xvfb.Display(),
-                           "QTWEBENGINE_DISABLE_SANDBOX=1", std::filesystem::read_symlink("/proc/self/exe").string(),
+  test::TSubprocess child({"/usr/bin/env", std::string(kChildVariable) + "=1", "QT_QPA_PLATFORM=xcb",
+                           "DISPLAY=" + xvfb.Display(), "QTWEBENGINE_DISABLE_SANDBOX=1",
+                           std::filesystem::read_symlink("/proc/self/exe").string(),
                            "--gtest_filter=ShowcaseChild.*"});
   const int code = child.Wait(180000);
   EXPECT_EQ(code, 0) << child.Stdout() << child.Stderr();

@@ -2,16 +2,17 @@
 // against the loopback test server.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTabWidget>
-#include <QTextEdit>
-#include <QAction>
 #include <QTableView>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <filesystem>
 
@@ -82,8 +83,8 @@ class TFMainTest : public ::testing::Test {
 std::string ManifestOf(int entries, const test::TTestServer& server) {
   std::string text;
   for (int n = 0; n < entries; ++n) {
-    text += (n == 0 ? std::string("[bailan]") : "[file" + std::to_string(n) + "]") + "\r\nurl=" +
-            server.Url("/f" + std::to_string(n) + ".zip") + "\r\n";
+    text += (n == 0 ? std::string("[bailan]") : "[file" + std::to_string(n) + "]") +
+            "\r\nurl=" + server.Url("/f" + std::to_string(n) + ".zip") + "\r\n";
   }
   return text;
 }
@@ -98,7 +99,9 @@ TEST_F(TFMainTest, InstallClickRunsTheWholeInstallation) {
     server.AddFile("/install/Tavro/Live.txt", ManifestOf(entries, server));
     for (int n = 0; n < entries; ++n) {
       server.AddFile("/f" + std::to_string(n) + ".zip",
-                     test::TZipBuilder().AddFile("file" + std::to_string(n) + ".txt", std::string(5000 + n, 'a' + n % 26), 8).Build());
+                     test::TZipBuilder()
+                         .AddFile("file" + std::to_string(n) + ".txt", std::string(5000 + n, 'a' + n % 26), 8)
+                         .Build());
     }
     form->FetchManifestStep = [&] { return FetchManifestFrom(server.Url("/install/Tavro/Live.txt")); };
     ShowAndConfirmWarning();
@@ -118,7 +121,8 @@ TEST_F(TFMainTest, InstallClickRunsTheWholeInstallation) {
                 std::string(5000 + n, 'a' + n % 26));
     }
     for (const auto& entry : fs::directory_iterator(ProductFolder())) {
-      EXPECT_EQ(entry.path().extension(), ".txt") << entry.path();  // no archive, .rpc, .rpc.cfg or GO.bat left
+      EXPECT_EQ(entry.path().extension(), ".txt")
+          << entry.path();  // no archive, .rpc, .rpc.cfg or GO.bat left
     }
   }
 }
@@ -137,6 +141,27 @@ TEST_F(TFMainTest, ManifestWithoutEntriesEndsOnPage3WithTheLauncherError) {
   EXPECT_FALSE(form->Timer1()->isActive());
   EXPECT_TRUE(form->isVisible());
   EXPECT_FALSE(quit);
+}
+
+TEST_F(TFMainTest, WindowAnswersDuringTheFetchAndASecondClickIsIgnored) {
+  test::TTestServer server;
+  server.AddScript(test::TConnectionScript().ReadRequest().Pause(1500).Send(
+      "HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n"));
+  form->FetchManifestStep = [&] { return FetchManifestFrom(server.Url("/install/Tavro/Live.txt")); };
+  ShowAndConfirmWarning();
+  int ticks = 0;
+  QTimer during;
+  QObject::connect(&during, &QTimer::timeout, [&] {
+    ++ticks;
+    emit form->Form()->BtnSteup->clicked();  // while the first click waits for the manifest
+  });
+  during.start(100);
+  form->BtnSteupClick();
+  during.stop();
+  EXPECT_GE(ticks, 5);  // the GUI thread kept processing its timers during the 1.5 s wait
+  EXPECT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(boxes.size(), 1u);  // an empty manifest: no error box
+  EXPECT_TRUE(form->Form()->Page2Bottom->isVisible());
 }
 
 TEST_F(TFMainTest, UnreachableServerReportsAndQuits) {
@@ -162,7 +187,8 @@ TEST_F(TFMainTest, TempNotWritableStaysOnPage1WithTheErrorReport) {
   emit form->Form()->BtnSteup->clicked();
   ASSERT_EQ(boxes.size(), std::size_t{2});
   EXPECT_EQ(boxes[1].Caption, Ui("柏岚软件"));
-  EXPECT_TRUE(boxes[1].Text.startsWith("Cannot create file \"" + QString::fromStdString(dir / "missing/update.ini")));
+  EXPECT_TRUE(
+      boxes[1].Text.startsWith("Cannot create file \"" + QString::fromStdString(dir / "missing/update.ini")));
   EXPECT_TRUE(boxes[1].Text.endsWith('.'));
   EXPECT_TRUE(form->Form()->Page1Bottom->isVisible());
   EXPECT_FALSE(form->Timer1()->isActive());
@@ -177,7 +203,9 @@ TEST_F(TFMainTest, AddToDownLoadListReadsTheManifestSections) {
   } cases[] = {
       {"no bailan section", "[file1]\nurl=a\n", {}},
       {"gap stops", "[bailan]\nurl=a\n[file2]\nurl=c\n", {"a"}},
-      {"empty url skips", "[bailan]\nurl=a\n[file1]\nurl=\n[file2]\nurl=c\n[file3]\nurl=d\n", {"a", "c", "d"}},
+      {"empty url skips",
+       "[bailan]\nurl=a\n[file1]\nurl=\n[file2]\nurl=c\n[file3]\nurl=d\n",
+       {"a", "c", "d"}},
       {"error stops", "[bailan]\nurl=a\n[file1]\nurl=error\n[file2]\nurl=c\n", {"a"}},
       {"Error is an address", "[BAILAN]\nURL=Error\n", {"Error"}},
       {"same url twice", "[bailan]\nurl=a\n[file1]\nurl=a\n", {"a", "a"}},
@@ -204,7 +232,9 @@ TEST_F(TFMainTest, AddToDownLoadListReadsTheManifestSections) {
   TearDown();
   SetUp();
   std::string all;
-  for (int n = 0; n <= 21; ++n) all += (n ? "[file" + std::to_string(n) + "]" : std::string("[bailan]")) + "\nurl=u" + std::to_string(n) + "\n";
+  for (int n = 0; n <= 21; ++n)
+    all += (n ? "[file" + std::to_string(n) + "]" : std::string("[bailan]")) + "\nurl=u" + std::to_string(n) +
+           "\n";
   SetManifestIni(std::make_unique<TIniFile>(TIniFile::FromText(all)));
   form->AddToDownLoadList();
   EXPECT_EQ(form->Lists()->JobCount(), 21);  // file21 is never read
@@ -282,6 +312,24 @@ TEST_F(TFMainTest, PauseAnsweredYesStopsEveryJob) {
   EXPECT_EQ(boxes.size(), asked);
 }
 
+TEST_F(TFMainTest, DoubleClickStopsAndStartsTheSelectedJobAndAClickShowsItsLog) {
+  TRunningJob running(*this, [this](const std::string& url) { return AddIdleJob(url); });
+  QTRY_COMPARE(running.Job->Running.load(), 1);
+  QTableView* grid = form->Area().StringGrid1;
+  grid->setCurrentIndex(grid->model()->index(0, 2));
+  form->StringGrid1DblClick();  // running: asked to stop and waited for
+  EXPECT_EQ(running.Job->Running, 0);
+  running.Job->Log.Add("first");
+  form->StringGrid1Click();
+  running.Job->Log.Add("later");
+  EXPECT_EQ(form->Area().RzRchEdt_JobInfo->toPlainText().toStdString().find("later"), std::string::npos);
+  EXPECT_NE(form->Area().RzRchEdt_JobInfo->toPlainText().toStdString().find("first"), std::string::npos);
+  form->StringGrid1DblClick();  // idle: started anew
+  QTRY_COMPARE(running.Job->Running.load(), 1);
+  form->StopAllJobs();
+  EXPECT_EQ(running.Job->Running, 0);
+}
+
 TEST_F(TFMainTest, PlaceGaugesWithThirtyJobsScrolled) {
   for (int i = 0; i < 30; ++i) AddIdleJob("http://127.0.0.1:1/" + std::to_string(i) + ".zip");
   form->RefreshGrid();
@@ -300,12 +348,39 @@ TEST_F(TFMainTest, PlaceGaugesWithThirtyJobsScrolled) {
     EXPECT_EQ(!gaugeOf(i)->isHidden(), shown) << i;
     if (shown) tops[i] = gaugeOf(i)->y();
   }
-  EXPECT_EQ(gaugeOf(4)->geometry(),
-            QRect(30 + 1 + 120 + 1 + 180 + 1 + 80 + 1 + 2, 4, 100 - 4, 20 - 8));
+  EXPECT_EQ(gaugeOf(4)->geometry(), QRect(30 + 1 + 120 + 1 + 180 + 1 + 80 + 1 + 2, 4, 100 - 4, 20 - 8));
   EXPECT_EQ(tops[5] - tops[4], 21);
   grid->verticalScrollBar()->setValue(5);
   for (int i = 5; i < 5 + visible; ++i) EXPECT_EQ(gaugeOf(i)->y(), tops[i - 1]) << i;
   EXPECT_TRUE(gaugeOf(4)->isHidden());
+}
+
+TEST_F(TFMainTest, StatusIconFollowsTheJobsRunningValue) {
+  auto job = AddIdleJob("http://127.0.0.1:1/a.zip");
+  form->RefreshGrid();
+  QTableView* grid = form->Area().StringGrid1;
+  form->Area().RzPgCtrl_Main->setCurrentIndex(0);
+  ShowAndConfirmWarning();
+  QTRY_VERIFY(grid->viewport()->height() > 0);
+  const QRect cell = grid->visualRect(grid->model()->index(0, 0));
+  const QRect icon(cell.left() + (30 - 16) / 2, cell.top() + (20 - 16) / 2, 16, 16);
+  // The icon as drawn over the cell's own background (the pictures may be transparent).
+  const QColor background = grid->viewport()->grab().toImage().pixelColor(cell.topLeft() + QPoint(1, 1));
+  auto slot = [&](int index) {
+    QImage expected(16, 16, QImage::Format_RGB32);
+    expected.fill(background);
+    QPainter(&expected).drawPixmap(0, 0, QPixmap(":/assets/status.png").copy(index * 16, 0, 16, 16));
+    return expected;
+  };
+  auto drawn = [&] {
+    return grid->viewport()->grab().toImage().copy(icon).convertToFormat(QImage::Format_RGB32);
+  };
+  EXPECT_EQ(drawn(), slot(0));
+  job->Running = 1;  // as a transfer thread sets it
+  EXPECT_EQ(drawn(), slot(1));
+  job->Running = 0;
+  // The empty second data row of a one-job table draws no icon.
+  EXPECT_EQ(grid->model()->rowCount(), 1);
 }
 
 TEST_F(TFMainTest, ReceiveAreaLiesBeyondTheWindow) {

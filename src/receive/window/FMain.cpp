@@ -15,6 +15,7 @@
 
 #include "engine/DownloadJob.h"
 #include "installer/GlobalTexts.h"
+#include "installer/HandlerConnection.h"
 #include "installer/ManifestFetch.h"
 #include "installer/MessageBox.h"
 #include "installer/QtText.h"
@@ -74,8 +75,10 @@ TFMain::TFMain(QWidget* parent)
   recordPages_ = new TRecordPages(lists_, area_, this, [this] { RepaintGrid(); });
 }
 
+// Jobs listed after the close (an install click whose fetch outlasted it)
+// are released here all the same.
 TFMain::~TFMain() {
-  if (!closed_) FormClose();
+  FormClose();
 }
 
 void TFMain::FormCreate() {
@@ -99,24 +102,20 @@ void TFMain::FormCreate() {
 }
 
 void TFMain::ConnectReceiveHandlers() {
-  auto wire = [this](QAction* action, void (TFMain::*handler)()) {
-    connect(action, &QAction::triggered, this,
-            [this, handler] { RunHandler(this, [this, handler] { (this->*handler)(); }); });
-  };
-  wire(area_.BtnPlay, &TFMain::StartAllJobs);
-  wire(area_.BtnPause, &TFMain::BtnPauseClick);
-  wire(area_.BtnExit, &TFMain::BtnExitClick);
-  wire(area_.N1, &TFMain::StartSelectedJob);
-  wire(area_.N2, &TFMain::StopSelectedJob);
+  ConnectHandler(area_.BtnPlay, &QAction::triggered, this, &TFMain::StartAllJobs);
+  ConnectHandler(area_.BtnPause, &QAction::triggered, this, &TFMain::BtnPauseClick);
+  ConnectHandler(area_.BtnExit, &QAction::triggered, this, &TFMain::BtnExitClick);
+  ConnectHandler(area_.N1, &QAction::triggered, this, &TFMain::StartSelectedJob);
+  ConnectHandler(area_.N2, &QAction::triggered, this, &TFMain::StopSelectedJob);
   QTableView* grid = area_.StringGrid1;
-  connect(grid, &QTableView::clicked, this, [this] { RunHandler(this, [this] { StringGrid1Click(); }); });
-  connect(grid, &QTableView::doubleClicked, this, [this] { RunHandler(this, [this] { StringGrid1DblClick(); }); });
+  ConnectHandler(grid, &QTableView::clicked, this, &TFMain::StringGrid1Click);
+  ConnectHandler(grid, &QTableView::doubleClicked, this, &TFMain::StringGrid1DblClick);
   connect(grid, &QWidget::customContextMenuRequested, this,
           [this, grid](const QPoint& at) { area_.PM1->popup(grid->viewport()->mapToGlobal(at)); });
   connect(grid->verticalScrollBar(), &QScrollBar::valueChanged, this, &TFMain::StringGrid1TopLeftChanged);
   connect(grid->horizontalScrollBar(), &QScrollBar::valueChanged, this, &TFMain::StringGrid1TopLeftChanged);
   connect(grid->horizontalHeader(), &QHeaderView::sectionResized, this, &TFMain::StringGrid1TopLeftChanged);
-  connect(timer1_, &QTimer::timeout, this, [this] { RunHandler(this, [this] { Timer1Timer(); }); });
+  ConnectHandler(timer1_, &QTimer::timeout, this, &TFMain::Timer1Timer);
   connect(trayIcon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
     if (reason != QSystemTrayIcon::DoubleClick) return;
     showNormal();
@@ -138,7 +137,8 @@ int TFMain::SelectedRow() const {
 
 void TFMain::AddToDownLoadList() {
   const TIniFile* manifest = ManifestIni();
-  if (manifest == nullptr) return;
+  // The window may have been closed while the fetch kept it answering.
+  if (manifest == nullptr || closed_) return;
   const std::string folder = FromQString(Form()->InstallPath->text()) + PathDelim + ProductName();
   for (int n = 0; n < kManifestSections; ++n) {
     const std::string section = n == 0 ? std::string("bailan") : "file" + std::to_string(n);
@@ -164,7 +164,7 @@ void TFMain::ClickBtnPlay() {
 }
 
 void TFMain::EnableProgressTimer() {
-  timer1_->start();
+  if (!closed_) timer1_->start();
 }
 
 void TFMain::RepaintGrid() {
@@ -213,8 +213,8 @@ void TFMain::StopWait(const std::function<std::shared_ptr<TDownloadJob>()>& job)
 }
 
 void TFMain::BtnPauseClick() {
-  if (ShowMessageBox({this, Ui("是否暂停所有接收任务？"), Ui("确认信息"), TMessageIcon::Question, mbYes | mbNo, mbNo}) ==
-      mbYes) {
+  if (ShowMessageBox({this, Ui("是否暂停所有接收任务？"), Ui("确认信息"), TMessageIcon::Question,
+                      mbYes | mbNo, mbNo}) == mbYes) {
     StopAllJobs();
   }
 }
@@ -255,7 +255,8 @@ void TFMain::Timer1Timer() {
         job->UpdateCells();
         job->UpdateGauge();
       } else {
-        for (std::int32_t column : {kColumnSpeed, kColumnRemaining, kColumnElapsed}) lists_->SetCell(job->Row, column, "");
+        for (std::int32_t column : {kColumnSpeed, kColumnRemaining, kColumnElapsed})
+          lists_->SetCell(job->Row, column, "");
       }
     }
     noJobLeft = jobs.empty();
@@ -293,7 +294,8 @@ void TFMain::RefreshGrid() {
   const auto jobs = lists_->JobList();
   // Gauges of jobs that left the list go; a gauge keeps its job alive until then.
   for (auto it = gauges_.begin(); it != gauges_.end();) {
-    const bool listed = std::any_of(jobs.begin(), jobs.end(), [&](const auto& job) { return job.get() == it->first; });
+    const bool listed =
+        std::any_of(jobs.begin(), jobs.end(), [&](const auto& job) { return job.get() == it->first; });
     if (listed) {
       ++it;
     } else {
@@ -338,7 +340,8 @@ void TFMain::PlaceGauges(int column, int row, QRect rect) {
 }
 
 bool TFMain::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == area_.StringGrid1->viewport() && event->type() == QEvent::Resize) StringGrid1TopLeftChanged();
+  if (watched == area_.StringGrid1->viewport() && event->type() == QEvent::Resize)
+    StringGrid1TopLeftChanged();
   return TMainForm::eventFilter(watched, event);
 }
 
@@ -361,10 +364,11 @@ void TFMain::changeEvent(QEvent* event) {
 
 bool TFMain::FormCloseQuery() {
   const auto jobs = lists_->JobList();
-  const bool anyRunning = std::any_of(jobs.begin(), jobs.end(), [](const auto& job) { return job->Running != 0; });
+  const bool anyRunning =
+      std::any_of(jobs.begin(), jobs.end(), [](const auto& job) { return job->Running != 0; });
   if (!anyRunning) return true;
-  if (ShowMessageBox({this, Ui("软件正在安装,是否退出安装？"), Ui("确认信息"), TMessageIcon::Question, mbYes | mbNo,
-                      mbNo}) != mbYes) {
+  if (ShowMessageBox({this, Ui("软件正在安装,是否退出安装？"), Ui("确认信息"), TMessageIcon::Question,
+                      mbYes | mbNo, mbNo}) != mbYes) {
     return false;
   }
   for (const auto& job : jobs) {

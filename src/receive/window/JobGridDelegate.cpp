@@ -22,8 +22,8 @@ void TJobGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     const int status = statusOf_(index.row() + 1);
     if (status >= 0) {
       const QPixmap icon = PictureSlot(":/assets/status.png", status, QSize(kIconSize, kIconSize));
-      painter->drawPixmap(cell.left() + (cell.width() - kIconSize) / 2, cell.top() + (cell.height() - kIconSize) / 2,
-                          icon);
+      painter->drawPixmap(cell.left() + (cell.width() - kIconSize) / 2,
+                          cell.top() + (cell.height() - kIconSize) / 2, icon);
     }
   } else if (column < kGridColumns) {
     const QString text = index.data(Qt::DisplayRole).toString();
@@ -31,7 +31,8 @@ void TJobGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     const int textWidth = metrics.horizontalAdvance(text);
     // Placed by the header row's height, as the grid's rows all share it.
     const int top = cell.top() + (headerHeight_ - metrics.height()) / 2;
-    const int left = column == kColumnSize ? cell.right() + 1 - textWidth - kTextInset : cell.left() + kTextInset;
+    const int left =
+        column == kColumnSize ? cell.right() + 1 - textWidth - kTextInset : cell.left() + kTextInset;
     painter->setFont(option.font);
     painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
     painter->drawText(left, top + metrics.ascent(), text);
