@@ -312,6 +312,24 @@ TEST_F(TFMainTest, PauseAnsweredYesStopsEveryJob) {
   EXPECT_EQ(boxes.size(), asked);
 }
 
+TEST_F(TFMainTest, DoubleClickStopsAndStartsTheSelectedJobAndAClickShowsItsLog) {
+  TRunningJob running(*this, [this](const std::string& url) { return AddIdleJob(url); });
+  QTRY_COMPARE(running.Job->Running.load(), 1);
+  QTableView* grid = form->Area().StringGrid1;
+  grid->setCurrentIndex(grid->model()->index(0, 2));
+  form->StringGrid1DblClick();  // running: asked to stop and waited for
+  EXPECT_EQ(running.Job->Running, 0);
+  running.Job->Log.Add("first");
+  form->StringGrid1Click();
+  running.Job->Log.Add("later");
+  EXPECT_EQ(form->Area().RzRchEdt_JobInfo->toPlainText().toStdString().find("later"), std::string::npos);
+  EXPECT_NE(form->Area().RzRchEdt_JobInfo->toPlainText().toStdString().find("first"), std::string::npos);
+  form->StringGrid1DblClick();  // idle: started anew
+  QTRY_COMPARE(running.Job->Running.load(), 1);
+  form->StopAllJobs();
+  EXPECT_EQ(running.Job->Running, 0);
+}
+
 TEST_F(TFMainTest, PlaceGaugesWithThirtyJobsScrolled) {
   for (int i = 0; i < 30; ++i) AddIdleJob("http://127.0.0.1:1/" + std::to_string(i) + ".zip");
   form->RefreshGrid();
