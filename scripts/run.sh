@@ -38,12 +38,15 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
 fi
 
 # No display: the installer under Xvfb, driven as a person would, with a
-# screenshot of each page for the README.
+# screenshot of each page. They go to build/screenshots, so that a run leaves the
+# work tree as it was; SCREENSHOTS=docs refreshes the README's pictures.
+shots="${SCREENSHOTS:-build/screenshots}"
+mkdir -p "$shots"
 export HOME="$demo_work/home" TEMP="$demo_work/temp"
 mkdir -p "$HOME" "$TEMP"
 demo_start_xvfb
-scripts/drive-installer.sh "$installer" docs
-echo "screenshots: docs/page1.png docs/page2.png docs/page3.png"
+scripts/drive-installer.sh "$installer" "$shots"
+echo "screenshots: $shots/page1.png $shots/page2.png $shots/page3.png"
 product="$HOME/柏岚软件/柏岚销售记账打印软件"
 show_folder "$product"
 for _ in $(seq 50); do
