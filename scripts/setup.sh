@@ -16,7 +16,7 @@ PACKAGES=(
   nginx-light curl zip unzip p7zip-full libarchive-tools python3 aria2 time hyperfine bc bsdutils
   # the windows: Qt 6 Widgets and WebEngine, CJK fonts, an X server and a driver for end-to-end runs
   qt6-base-dev qt6-webengine-dev libgl-dev libxkbcommon-dev qt6-qpa-plugins fonts-wqy-zenhei fonts-noto-cjk
-  xvfb xauth xdotool x11-utils imagemagick
+  xvfb xauth xdotool x11-utils imagemagick procps
 )
 
 if [ "$(id -u)" -eq 0 ]; then

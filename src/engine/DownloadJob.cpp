@@ -116,7 +116,7 @@ void TDownloadJob::UpdateCells() {
     speed = (std::int64_t{stats.RunBytes} * kSpeedScale * 2 + denominator) / (2 * denominator);
     SetCell(kColumnSpeed, FormatFixed2(speed) + " KB/S");
   }
-  SetCell(kColumnSize, Format("%.2f MB", stats.TotalSize / kBytesPerMegabyte));
+  SetCell(kColumnSize, SizeToText(stats.TotalSize));
   if (speed > 0) {
     // (TotalSize - ReceivedSize) / (speed * 1024), truncated to whole seconds.
     std::int64_t missing = std::max<std::int64_t>(0, std::int64_t{stats.TotalSize} - stats.ReceivedSize);
@@ -138,6 +138,10 @@ void TDownloadJob::UpdateGauge() {
 std::string TDownloadJob::SecondsToText(std::int64_t seconds) {
   return Format("%.2lld:%.2lld:%.2lld", static_cast<long long>(seconds / 3600),
                 static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+}
+
+std::string TDownloadJob::SizeToText(std::int32_t bytes) {
+  return Format("%.2f MB", bytes / kBytesPerMegabyte);
 }
 
 bool TDownloadJob::WaitUntilIdle(std::uint32_t timeoutMs) const {

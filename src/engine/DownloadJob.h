@@ -103,6 +103,8 @@ class TDownloadJob : public std::enable_shared_from_this<TDownloadJob> {
   void UpdateGauge();
   // "%.2d:%.2d:%.2d" of hours (not reduced modulo 24), minutes and seconds.
   static std::string SecondsToText(std::int64_t seconds);
+  // "%.2f MB" of a byte count: the size column of every grid.
+  static std::string SizeToText(std::int32_t bytes);
 
   // Job transfer thread: publishes a pair of sums, clearing StatsReady while it
   // writes them. GUI thread: reads a consistent sample; false while not ready.

@@ -11,8 +11,8 @@ std::size_t Cp936FindLast(std::string_view text, char c) {
 }
 
 std::size_t Cp936FindFirst(std::string_view text, char c, std::size_t from) {
-  for (std::size_t i = 0; i < text.size(); i += Cp936CharLength(text, i)) {
-    if (i >= from && text[i] == c) return i;
+  for (std::size_t i = from; i < text.size(); i += Cp936CharLength(text, i)) {
+    if (text[i] == c) return i;
   }
   return std::string_view::npos;
 }

@@ -24,7 +24,9 @@ inline std::size_t Cp936CharLength(std::string_view text, std::size_t pos) {
 // a double-byte character; std::string_view::npos when there is none.
 std::size_t Cp936FindLast(std::string_view text, char c);
 
-// Position of the first such `c` at or after `from`; npos when there is none.
+// Position of the first such `c` at or after `from`, which must begin a
+// character (0, or just past an earlier find); npos when there is none. The
+// scan starts at `from`, so a loop of finds over a text is linear.
 std::size_t Cp936FindFirst(std::string_view text, char c, std::size_t from = 0);
 
 // CP936 to UTF-8. Bytes that are not valid CP936 become U+FFFD.

@@ -25,8 +25,15 @@ bool RenameFile(const std::string& from, const std::string& to, std::string* rea
 // either the old file or the new one, whole. False with `reason` as above.
 bool ReplaceFile(const std::string& from, const std::string& to, std::string* reason = nullptr);
 
-// Creates the folder and every missing parent; true when it exists afterwards.
+// Creates the folder and every missing parent, one level after the other (no
+// recursion, no copy of the path per level); true when it exists afterwards.
+// A path that IsCreatablePath refuses is not tried.
 bool ForceDirectories(const std::string& path);
+
+// False when `path` can never name a file or folder on this platform: its host
+// spelling is longer than the platform's path limit, or one of its names longer
+// than the name limit.
+bool IsCreatablePath(const std::string& path);
 
 // The file's modification time as a local TDateTime.
 bool GetFileDate(const std::string& path, TDateTime& value);
@@ -44,6 +51,11 @@ inline constexpr std::uint32_t faArchive = 0x20;
 // The attributes of an existing file or folder; -1 when there is none.
 std::int32_t FileGetAttr(const std::string& path);
 bool FileSetAttr(const std::string& path, std::uint32_t attributes);
+
+// Sets the Unix permission bits (read, write, execute for owner, group and
+// others: the low nine bits of `mode`) of an existing file, narrowed by the
+// process umask. Set-user-id, set-group-id and sticky bits are never set.
+bool FileSetPermissions(const std::string& path, std::uint32_t mode);
 
 // The platform's text for its last error on this thread, and for a given code.
 std::string LastSystemErrorText();

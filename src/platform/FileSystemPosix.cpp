@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <linux/limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,9 +20,56 @@ namespace {
 
 constexpr mode_t kNewFolderMode = 0777;  // narrowed by the process umask
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+// The kernel refuses a path of PATH_MAX bytes or more (its NUL counted) and a
+// name longer than NAME_MAX bytes with ENAMETOOLONG.
+constexpr std::size_t kMaxHostPathLength = PATH_MAX - 1;
+constexpr std::size_t kMaxHostNameLength = NAME_MAX;
+constexpr char kHostDelim = '/';  // UTF-8 has no "/" inside a character
+
+bool HostPathFits(const std::string& host) {
+  if (host.size() > kMaxHostPathLength) return false;
+  std::size_t nameStart = 0;
+  for (std::size_t i = 0; i <= host.size(); ++i) {
+    if (i < host.size() && host[i] != kHostDelim) continue;
+    if (i - nameStart > kMaxHostNameLength) return false;
+    nameStart = i + 1;
+  }
+  return true;
+}
+
+bool IsHostDirectory(const char* host) {
+  struct stat st {};
+  return ::stat(host, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Makes one level; an existing entry is no failure here (whether it is a
+// folder shows at the next level or at the end), nor an existing folder that
+// the system reports otherwise (a read-only mount, a parent not writable).
+bool MakeHostLevel(const char* host) {
+  return ::mkdir(host, kNewFolderMode) == 0 || errno == EEXIST || IsHostDirectory(host);
+}
 
 bool StatPath(const std::string& path, struct stat& st) {
   return ::stat(ToHostPath(path).c_str(), &st) == 0;
+}
+
+constexpr mode_t kPermissionBits = 0777;  // rwx for owner, group, others; never 07000
+
+// The process umask, read without changing it (umask() would, for a moment,
+// for every thread); the umask() round trip only where /proc cannot say.
+mode_t ProcessUmask() {
+  if (FILE* status = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    unsigned value = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, status))
+      found = std::sscanf(line, "Umask: %o", &value) == 1;
+    std::fclose(status);
+    if (found) return static_cast<mode_t>(value);
+  }
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
 }
 
 }  // namespace
@@ -36,8 +84,7 @@ bool FileExists(const std::string& path) {
 }
 
 bool DirectoryExists(const std::string& path) {
-  struct stat st {};
-  return StatPath(path, st) && S_ISDIR(st.st_mode);
+  return IsHostDirectory(ToHostPath(path).c_str());
 }
 
 bool DeleteFile(const std::string& path) {
@@ -77,13 +124,25 @@ bool ReplaceFile(const std::string& from, const std::string& to, std::string* re
   return true;
 }
 
+bool IsCreatablePath(const std::string& path) {
+  return HostPathFits(ToHostPath(path));
+}
+
 bool ForceDirectories(const std::string& path) {
   std::string folder = ExcludeTrailingPathDelimiter(path);
   if (folder.empty()) return false;
-  if (DirectoryExists(folder)) return true;
-  std::string parent = ExcludeTrailingPathDelimiter(ExtractFilePath(folder));
-  if (!parent.empty() && parent != folder && !ForceDirectories(parent)) return false;
-  return ::mkdir(ToHostPath(folder).c_str(), kNewFolderMode) == 0 || DirectoryExists(folder);
+  std::string host = ToHostPath(folder);
+  if (IsHostDirectory(host.c_str())) return true;
+  if (!HostPathFits(host)) return false;
+  // From the root down: each separator is cut in place for the level above it.
+  for (std::size_t i = 1; i < host.size(); ++i) {
+    if (host[i] != kHostDelim || host[i - 1] == kHostDelim) continue;
+    host[i] = '\0';
+    const bool made = MakeHostLevel(host.c_str());
+    host[i] = kHostDelim;
+    if (!made) return false;
+  }
+  return MakeHostLevel(host.c_str()) && IsHostDirectory(host.c_str());
 }
 
 bool GetFileDate(const std::string& path, TDateTime& value) {
@@ -124,6 +183,11 @@ bool FileSetAttr(const std::string& path, std::uint32_t attributes) {
     mode |= S_IWUSR;  // writable again for its owner
   }
   return ::chmod(ToHostPath(path).c_str(), mode) == 0;
+}
+
+bool FileSetPermissions(const std::string& path, std::uint32_t mode) {
+  const mode_t bits = static_cast<mode_t>(mode) & kPermissionBits & ~ProcessUmask();
+  return ::chmod(ToHostPath(path).c_str(), bits) == 0;
 }
 
 std::string SystemErrorText(int code) {

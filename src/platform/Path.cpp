@@ -1,5 +1,7 @@
 #include "platform/Path.h"
 
+#include <algorithm>
+
 #include "platform/Cp936.h"
 
 namespace bailan {
@@ -17,9 +19,13 @@ std::string IncludeTrailingPathDelimiter(std::string_view path) {
 }
 
 std::string ExcludeTrailingPathDelimiter(std::string_view path) {
-  std::string out(path);
-  while (EndsWithPathDelim(out) && out.size() > 1) out.pop_back();
-  return out;
+  // One pass: the text up to its last character that is not a separator, and
+  // at least its first character ("/" stays "/").
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < path.size(); i += Cp936CharLength(path, i)) {
+    if (path[i] != PathDelim) end = i + Cp936CharLength(path, i);
+  }
+  return std::string(path.substr(0, path.empty() ? 0 : std::max<std::size_t>(end, 1)));
 }
 
 std::string ExtractFileName(std::string_view path) {

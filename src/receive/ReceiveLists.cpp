@@ -4,6 +4,7 @@
 
 #include "engine/DownloadJob.h"
 #include "receive/ListLock.h"
+#include "receive/RecordRows.h"
 
 namespace bailan {
 namespace {
@@ -21,7 +22,30 @@ std::int32_t CountOf(const std::vector<T>& list) {
   return static_cast<std::int32_t>(list.size());
 }
 
+// Writes record i's texts into row i + 1 from column 1 on, adding rows as needed.
+template <typename Record>
+void FillRows(const std::vector<Record>& list, TRowTable& table) {
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const auto row = static_cast<std::int32_t>(i + 1);
+    if (row >= table.RowCount()) table.SetRowCount(row + 1);
+    const std::vector<std::string> texts = RowTexts(list[i]);
+    for (std::int32_t column = 1; column < table.ColumnCount(); ++column)
+      table.SetCell(row, column, texts[column]);
+  }
+}
+
+// Takes record row - 1 and grid row `row` out together.
+template <typename Record>
+bool RemoveRecordRow(std::vector<Record>& list, TRowTable& table, std::int32_t row) {
+  if (!ValidIndex(list, row - 1)) return false;
+  list.erase(list.begin() + (row - 1));
+  table.RemoveRow(row);
+  return true;
+}
+
 }  // namespace
+
+TReceiveLists::TReceiveLists() : receivedRows_(kReceivedGridColumns), recycledRows_(kRecycleGridColumns) {}
 
 std::shared_ptr<TReceiveLists> TReceiveLists::Create() {
   return std::shared_ptr<TReceiveLists>(new TReceiveLists);
@@ -83,30 +107,64 @@ std::shared_ptr<TDownloadJob> TReceiveLists::AddPendingJob(const TResourceRec& r
 }
 
 std::shared_ptr<TDownloadJob> TReceiveLists::ReceiveAgain(std::int32_t index) {
-  TResourceRec record;
-  {
-    TLock lock(ListLock());
-    if (!ValidIndex(received_, index)) return nullptr;
-    record = PendingFromReceived(received_[index]);
-    received_.erase(received_.begin() + index);
-  }
-  return AddPendingJob(record, true);
+  // One step for readers: the resource is never in neither list nor in both. A
+  // run that completes at once waits for the lock on its own thread.
+  TLock lock(ListLock());
+  if (!ValidIndex(received_, index)) return nullptr;
+  std::shared_ptr<TDownloadJob> job = AddPendingJob(PendingFromReceived(received_[index]), true);
+  RemoveReceivedRow(index + 1);
+  return job;
 }
 
 bool TReceiveLists::DeleteReceived(std::int32_t index) {
   TLock lock(ListLock());
   if (!ValidIndex(received_, index)) return false;
   recycled_.push_back(RecycledFromReceived(received_[index], TDateTime::Now()));
-  received_.erase(received_.begin() + index);
-  return true;
+  return RemoveReceivedRow(index + 1);
 }
 
 bool TReceiveLists::RestoreRecycled(std::int32_t index) {
   TLock lock(ListLock());
   if (!ValidIndex(recycled_, index)) return false;
   received_.push_back(ReceivedFromRecycled(recycled_[index]));
-  recycled_.erase(recycled_.begin() + index);
-  return true;
+  return RemoveRecycledRow(index + 1);
+}
+
+const TRowTable& TReceiveLists::PageRows(TRecordPage page) const {
+  return page == TRecordPage::Received ? receivedRows_ : recycledRows_;
+}
+
+std::string TReceiveLists::PageCell(TRecordPage page, std::int32_t row, std::int32_t column) const {
+  TLock lock(ListLock());
+  return PageRows(page).Cell(row, column);
+}
+
+std::int32_t TReceiveLists::PageRowCount(TRecordPage page) const {
+  TLock lock(ListLock());
+  return PageRows(page).RowCount();
+}
+
+std::int32_t TReceiveLists::PageRecordCount(TRecordPage page) const {
+  return page == TRecordPage::Received ? ReceivedCount() : RecycleCount();
+}
+
+void TReceiveLists::FillPage(TRecordPage page) {
+  TLock lock(ListLock());
+  if (page == TRecordPage::Received) {
+    FillRows(received_, receivedRows_);
+  } else {
+    FillRows(recycled_, recycledRows_);
+  }
+}
+
+bool TReceiveLists::RemoveReceivedRow(std::int32_t row) {
+  TLock lock(ListLock());
+  return RemoveRecordRow(received_, receivedRows_, row);
+}
+
+bool TReceiveLists::RemoveRecycledRow(std::int32_t row) {
+  TLock lock(ListLock());
+  return RemoveRecordRow(recycled_, recycledRows_, row);
 }
 
 std::vector<std::shared_ptr<TDownloadJob>> TReceiveLists::ReleaseJobs() {

@@ -9,16 +9,17 @@ const std::string kEmpty;
 
 }  // namespace
 
-TRowTable::TRowTable() {
+TRowTable::TRowTable(std::int32_t columns) : columns_(std::max(columns, 1)) {
   SetRowCount(kMinRows);
 }
 
 void TRowTable::SetRowCount(std::int32_t count) {
-  rows_.resize(static_cast<std::size_t>(std::max(count, kMinRows)), std::vector<std::string>(kColumns));
+  rows_.resize(static_cast<std::size_t>(std::max(count, kMinRows)),
+               std::vector<std::string>(static_cast<std::size_t>(columns_)));
 }
 
 bool TRowTable::Contains(std::int32_t row, std::int32_t column) const {
-  return row >= 0 && row < RowCount() && column >= 0 && column < kColumns;
+  return row >= 0 && row < RowCount() && column >= 0 && column < columns_;
 }
 
 const std::string& TRowTable::Cell(std::int32_t row, std::int32_t column) const {

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "fuzz_http_source.h"
-#include "transport/http/ChunkedDecoder.h"
 #include "platform/MemoryStream.h"
+#include "transport/http/ChunkedDecoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace bailan;

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "transport/http/NetExceptions.h"
 #include "platform/Stream.h"
+#include "transport/http/NetExceptions.h"
 #include "transport/http/TcpConnection.h"
 
 namespace bailan::fuzz {

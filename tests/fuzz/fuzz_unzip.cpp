@@ -1,45 +1,20 @@
 // Arbitrary bytes as an archive: reading the directory and extracting must end
 // in entries written or a bailan::Exception, never a crash, an unbounded
 // allocation or a file outside the destination folder.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "fuzz_work_folder.h"
 #include "platform/Exception.h"
 #include "transport/zip/UnZipper.h"
 
-namespace {
-
 namespace fs = std::filesystem;
 
-fs::path WorkFolderPath() {
-  return fs::temp_directory_path() / ("bailan-fuzz-unzip-" + std::to_string(::getpid()));
-}
-
-// Removed when the fuzzer exits (it ends by exit() once its time is up).
-void RemoveWorkFolder() {
-  std::error_code ignored;
-  fs::remove_all(WorkFolderPath(), ignored);
-}
-
-const fs::path& WorkFolder() {
-  static const fs::path folder = [] {
-    fs::path path = WorkFolderPath();
-    fs::create_directories(path);
-    std::atexit(RemoveWorkFolder);
-    return path;
-  }();
-  return folder;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const fs::path& work = WorkFolder();
+  const fs::path& work = bailan::fuzz::WorkFolder("unzip");
   const fs::path archive = work / "input.zip";
   const fs::path box = work / "box";
   const fs::path dest = box / "dest";

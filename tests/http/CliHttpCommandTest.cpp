@@ -68,6 +68,18 @@ TEST_F(CliHttpCommandTest, FailuresPrintClassAndMessage) {
   EXPECT_EQ(run.Output, "EReadTimeout: Read Timeout\n");
 }
 
+// A server that redirects a resource to itself forever gives no size and no
+// file: both commands fail instead of reporting an empty success.
+TEST_F(CliHttpCommandTest, ARedirectLoopFails) {
+  server.AddRedirect("/loop", "/loop");
+  TRun run = RunCli("head --read-timeout 2000 " + server.Url("/loop"));
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(run.Output, "EHttpProtocolException: HTTP/1.1 302 Found\n");
+  run = RunCli("get --read-timeout 2000 " + server.Url("/loop") + " " + (dir / "update.ini"));
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(run.Output, "EHttpProtocolException: HTTP/1.1 302 Found\n");
+}
+
 TEST_F(CliHttpCommandTest, UsageErrors) {
   EXPECT_EQ(RunCli("head").ExitCode, 2);
   EXPECT_EQ(RunCli("head --read-timeout").ExitCode, 2);

@@ -16,6 +16,29 @@ TEST(CookieStoreTest, DomainAndPathDecideWhatIsSent) {
   EXPECT_EQ(store.CookieHeader("elsewhere.org", "/"), "");
 }
 
+// A Domain attribute is taken only when the setting host lies within it.
+TEST(CookieStoreTest, AHostSetsCookiesOnlyForDomainsThatContainIt) {
+  struct TCase {
+    std::string Host, Domain, SentTo;
+    bool Stored;
+  };
+  const TCase cases[] = {
+      {"127.0.0.1", "l", "localhost", false},
+      {"127.0.0.1", ".", "127.0.0.1", true},  // the setting host itself
+      {"127.0.0.1", ".", "localhost", false},
+      {"www.example.com", ".example.com", "cdn.example.com", true},
+      {"www.example.com", "WWW.Example.COM", "www.example.com", true},
+      {"badexample.com", "example.com", "example.com", false},
+      {"example.com", "www.example.com", "www.example.com", false},
+      {"www.example.com", "other.org", "other.org", false},
+  };
+  for (const TCase& c : cases) {
+    TCookieStore store;
+    store.Add("k=v; Domain=" + c.Domain, c.Host, "/", false);
+    EXPECT_EQ(store.CookieHeader(c.SentTo, "/"), c.Stored ? "k=v" : "") << c.Host << " " << c.Domain;
+  }
+}
+
 TEST(CookieStoreTest, SecureEmptyAndExpiredCookiesAreNotSent) {
   TCookieStore store;
   store.Add("s=1; Secure", "h", "/", false);

@@ -16,18 +16,32 @@ class HttpRedirectTest : public ::testing::Test {
   THttpClient client;
 };
 
-TEST_F(HttpRedirectTest, FourteenAreFollowedAndTheFifteenthEndsTheOperation) {
-  TConnectionScript script;
-  for (int i = 1; i <= 15; ++i) script.Respond(Redirect("/hop" + std::to_string(i)));
-  server.AddScript(script);
+// The fifteenth request of an operation is its last: fourteen redirects lead
+// to an answer, a fifteenth is a failure with its status line.
+TEST_F(HttpRedirectTest, FourteenAreFollowedAndAFifteenthFails) {
+  TConnectionScript fourteen;
+  for (int i = 1; i <= 14; ++i) fourteen.Respond(Redirect("/hop" + std::to_string(i)));
+  server.AddScript(fourteen.Respond(Ok("end")));
   TMemoryStream target;
   client.GetToStream(server.Url("/start"), target);
-  EXPECT_EQ(server.Requests().size(), 15u);
+  EXPECT_EQ(target.Bytes(), "end");
   EXPECT_EQ(RequestLine(server.Request(14)), "GET /hop14 HTTP/1.1");
-  EXPECT_EQ(client.Response.Location, "/hop15");
-  EXPECT_EQ(target.Size(), 0);
   EXPECT_EQ(client.RedirectCount(), 0);
   EXPECT_EQ(server.ConnectionCount(), 1);  // keep-alive: one connection carries the chain
+
+  TConnectionScript fifteen;
+  for (int i = 1; i <= 15; ++i) fifteen.Respond(Redirect("/hop" + std::to_string(i)));
+  server.AddScript(fifteen);
+  TMemoryStream loop;
+  try {
+    client.GetToStream(server.Url("/start"), loop);
+    ADD_FAILURE() << "a redirect as the last answer was taken as a success";
+  } catch (const EHttpProtocolException& error) {
+    EXPECT_EQ(error.Message(), "HTTP/1.1 302 Found");
+    EXPECT_EQ(error.ErrorCode(), 302);
+  }
+  EXPECT_EQ(server.Requests().size(), 30u);
+  EXPECT_EQ(loop.Size(), 0);
 }
 
 TEST_F(HttpRedirectTest, ARelativeLocationResolvesAgainstTheCurrentPathAndPort) {
@@ -130,6 +144,38 @@ TEST_F(HttpRedirectTest, CookiesTravelBetweenTheHopsOfOneChain) {
   client.GetToStream(server.Url("/a"), target);
   EXPECT_EQ(server.Request(0).find("Cookie"), std::string::npos);
   EXPECT_NE(server.Request(1).find("\r\nCookie: session=42\r\n"), std::string::npos);
+}
+
+// A bare CR (or any control byte) in a target or a cookie must not reach the
+// next request's head: the redirect fails, the cookie is dropped.
+TEST_F(HttpRedirectTest, ControlCharactersNeverReachTheNextRequest) {
+  for (const std::string control : {"\r", "\t", "\x01", "\x7f"}) {
+    server.AddScript(TConnectionScript().Respond(Redirect("/second" + control + "Injected: yes")));
+    ExpectFailure<EHttpProtocolException>(
+        [&] {
+          TMemoryStream target;
+          client.GetToStream(server.Url("/a"), target);
+        },
+        "HTTP/1.1 302 Found");
+  }
+  EXPECT_EQ(server.Requests().size(), 4u);  // no second hop for any of them
+
+  server.AddScript(TConnectionScript()
+                       .Respond(Redirect("/b", "Set-Cookie: s=1\rInjected: yes\r\nSet-Cookie: t=2\r\n"))
+                       .Respond(Ok("b")));
+  TMemoryStream target;
+  client.GetToStream(server.Url("/a"), target);
+  EXPECT_NE(server.Requests().back().Raw.find("\r\nCookie: t=2\r\n"), std::string::npos);
+}
+
+TEST_F(HttpRedirectTest, ACookieForAnotherDomainDoesNotCrossHosts) {
+  const std::string localhost = "http://localhost:" + std::to_string(server.Port());
+  server.AddScript(TConnectionScript().Respond(Redirect(localhost + "/b", "Set-Cookie: s=1; Domain=l\r\n")));
+  server.AddScript(TConnectionScript().Respond(Ok("b")));
+  TMemoryStream target;
+  client.GetToStream(server.Url("/a"), target);
+  ASSERT_EQ(server.Requests().size(), 2u);
+  EXPECT_EQ(server.Request(1).find("Cookie"), std::string::npos);
 }
 
 TEST_F(HttpRedirectTest, WithoutCookiesAllowedNoneAreStoredOrSent) {

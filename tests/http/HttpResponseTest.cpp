@@ -4,9 +4,9 @@
 
 #include "HttpTestSupport.h"
 #include "platform/File.h"
-#include "support/TempDir.h"
 #include "platform/FileStream.h"
 #include "platform/MemoryStream.h"
+#include "support/TempDir.h"
 #include "transport/http/NetExceptions.h"
 
 namespace bailan::test {
@@ -55,6 +55,8 @@ TEST_F(HttpResponseTest, StatusLineFieldsAndContinuationLines) {
   EXPECT_EQ(client.Response.StatusCode, 200);
   EXPECT_EQ(client.Response.Server, "test server");
   EXPECT_EQ(client.Response.Headers.Value("x-a"), "1 and 2");
+  Head("HTTP/1.1 200 OK\r\nX-B: one \t\r\n  two  \r\n\tthree\r\n \r\nContent-Length: 0\r\n\r\n");
+  EXPECT_EQ(client.Response.Headers.Lines().front(), "X-B: one two three ");
 }
 
 TEST_F(HttpResponseTest, AnInterimContinueIsSkipped) {
@@ -90,6 +92,11 @@ TEST_F(HttpResponseTest, OverlongAndEndlessHeadsFail) {
   std::string many = "HTTP/1.1 200 OK\r\n";
   for (int i = 0; i < 1500; ++i) many += "X-" + std::to_string(i) + ": v\r\n";
   ExpectFailure<EReadLnMaxLineLengthExceeded>([&] { Head(many + "\r\n"); }, "Too many header lines.");
+  // Within the line and count limits, but 15 MB of folded value: refused after
+  // the first 256 KiB instead of joined line by line.
+  std::string folded = "HTTP/1.1 200 OK\r\nX-Folded: v\r\n";
+  for (int i = 0; i < 990; ++i) folded += " " + std::string(16000, 'f') + "\r\n";
+  ExpectFailure<EReadLnMaxLineLengthExceeded>([&] { Head(folded + "\r\n"); }, "Response head too long.");
 }
 
 // ---- bodies ----
@@ -100,10 +107,21 @@ TEST_F(HttpResponseTest, BodyByLength) {
 
 TEST_F(HttpResponseTest, ChunkedBodyWritesTheDataBytes) {
   EXPECT_EQ(Get("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nabcde\r\n0\r\n\r\n"), "abcde");
-  EXPECT_EQ(Get("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
-                "3 ext\r\nabc\r\n1A\r\n" +
-                std::string(26, 'z') + "\r\n0\r\n\r\n"),
-            "abc" + std::string(26, 'z'));
+  // Sizes with every hex letter in both cases, as real servers write them.
+  const std::pair<const char*, std::size_t> sizes[] = {
+      {"3 ext", 3}, {"a", 10}, {"B", 11}, {"c", 12}, {"D", 13}, {"e", 14}, {"F", 15},
+      {"A", 10},    {"b", 11}, {"C", 12}, {"d", 13}, {"E", 14}, {"f", 15}, {"1f40", 8000},
+  };
+  std::string chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", body;
+  char fill = 'a';
+  for (const auto& [line, size] : sizes) {
+    const std::string data(size, fill++);
+    chunked += std::string(line) + "\r\n" + data + "\r\n";
+    body += data;
+  }
+  const std::string got = Get(chunked + "0\r\n\r\n");
+  EXPECT_EQ(got.size(), body.size());
+  EXPECT_TRUE(got == body);
 }
 
 TEST_F(HttpResponseTest, AChunkSizeBeyondAnyBodyFails) {

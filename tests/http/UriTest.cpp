@@ -101,11 +101,13 @@ TEST(Uri, WithoutAScheme) {
 }
 
 TEST(Uri, DoubleByteTrailBytesAreNotSeparators) {
-  // "俓" is 0x82 0x5C: its trail byte must not become "/".
-  const std::string trail = "\x82\x5C";
-  TUri uri("http://host/" + trail + "\\" + trail + ".zip");
-  EXPECT_EQ(uri.Path, "/" + trail + "/");
-  EXPECT_EQ(uri.Document, trail + ".zip");
+  // "乗" (0x81 0x5C, the lowest lead byte) and "俓" (0x82 0x5C): the trail byte
+  // must not become "/".
+  for (const std::string trail : {"\x81\x5C", "\x82\x5C"}) {
+    TUri uri("http://host/" + trail + "\\" + trail + ".zip");
+    EXPECT_EQ(uri.Path, "/" + trail + "/");
+    EXPECT_EQ(uri.Document, trail + ".zip");
+  }
 
   const std::string product = Utf8ToCp936("柏岚软件");
   TUri chinese("http://host/" + product + "/" + product + " 1.zip");

@@ -40,12 +40,20 @@ TEST(Cp936, UnrepresentableAndInvalidInputIsReplaced) {
   EXPECT_EQ(Cp936ToUtf8("\xB0"), "\xEF\xBF\xBD");  // lead byte cut off at the end
 }
 
+// From the lowest lead byte (0x81) to the highest (0xFE), a "\" byte after it
+// is its trail byte, never a separator.
 TEST(Cp936, SearchesStepOverTrailBytes) {
-  const std::string text = "dir\\" + kTrail5C + "name";
-  EXPECT_EQ(Cp936FindLast(text, '\\'), 3u);
-  EXPECT_EQ(Cp936FindFirst(kTrail5C + "\\", '\\'), 2u);
-  EXPECT_EQ(Cp936FindFirst(kTrail5C, '\\'), std::string::npos);
+  for (const std::string trail : {"\x81\x5C", "\x82\x5C", "\xFE\x5C"}) {
+    const std::string text = "dir\\" + trail + "name";
+    EXPECT_EQ(Cp936FindLast(text, '\\'), 3u) << int(trail[0] & 0xFF);
+    EXPECT_EQ(Cp936FindLast(trail, '\\'), std::string::npos);
+    EXPECT_EQ(Cp936FindFirst(trail + "\\", '\\'), 2u);
+    EXPECT_EQ(Cp936FindFirst(trail, '\\'), std::string::npos);
+    EXPECT_EQ(Cp936FindFirst("a\\" + trail + "\\c", '\\', 2), 4u);
+  }
   EXPECT_EQ(Cp936FindFirst("a\\b\\c", '\\', 2), 3u);
+  EXPECT_FALSE(IsCp936LeadByte(0x80));
+  EXPECT_EQ(Cp936ToUtf8("\x81\x5C"), "乗");
 }
 
 TEST(TextField, StoresUpToCapacityAndKeepsBytesAfterTheNul) {

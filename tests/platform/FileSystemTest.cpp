@@ -101,6 +101,45 @@ TEST(FileSystem, ForceDirectoriesFailsBelowAFile) {
   EXPECT_TRUE(DirectoryExists(dir / "x/y/z"));
 }
 
+TEST(FileSystem, DeepFoldersAreMadeLevelByLevelWithinThePlatformLimits) {
+  TTempDir dir;
+  std::string deep = dir / "d";
+  for (int i = 0; i < 1500; ++i) deep += "/d";
+  EXPECT_TRUE(ForceDirectories(deep));
+  EXPECT_TRUE(DirectoryExists(deep));
+  std::string tooDeep = dir / "t";
+  for (int i = 0; i < 40000; ++i) tooDeep += "/t";
+  EXPECT_FALSE(ForceDirectories(tooDeep));
+  EXPECT_FALSE(DirectoryExists(dir / "t"));  // refused before any level was made
+}
+
+// Limits count the host's bytes: a CP936 Chinese character takes three in UTF-8.
+TEST(FileSystem, CreatablePathsStayWithinThePlatformLimits) {
+  const std::string chinese = Utf8ToCp936("柏");
+  auto repeat = [](const std::string& text, int count) {
+    std::string out;
+    for (int i = 0; i < count; ++i) out += text;
+    return out;
+  };
+  std::string path4095;
+  while (path4095.size() + 101 <= 4095) path4095 += "/" + std::string(100, 'a');
+  path4095 += "/" + std::string(4095 - path4095.size() - 1, 'b');
+  ASSERT_EQ(path4095.size(), 4095u);
+  struct TCase {
+    std::string Path;
+    bool Creatable;
+  };
+  const TCase cases[] = {
+      {path4095, true},
+      {path4095 + "c", false},
+      {"/x/" + std::string(255, 'n'), true},
+      {"/x/" + std::string(256, 'n') + "/y", false},
+      {"/x/" + repeat(chinese, 85), true},
+      {"/x/" + repeat(chinese, 86), false},
+  };
+  for (const TCase& c : cases) EXPECT_EQ(IsCreatablePath(c.Path), c.Creatable) << c.Path.size();
+}
+
 TEST(FileSystem, ReadOnlyIsTheAbsenceOfWriteBits) {
   TTempDir dir;
   const std::string path = dir / "f";

@@ -82,7 +82,9 @@ TEST(ReceiveLists, CompletingRowTwoOfThreeMovesRowThreeUp) {
   EXPECT_GT(received[0].ReceiveTime.Value, TDateTime::FromParts(2026, 1, 1).Value);
   const auto pending = lists->PendingList();
   ASSERT_EQ(pending.size(), 2u);
+  EXPECT_EQ(pending[0].URL.Get(), "http://h/a.zip");
   EXPECT_EQ(pending[1].URL.Get(), "http://h/c.zip");
+  EXPECT_EQ(lists->Cell(1, kColumnName), "a");
 
   // The last jobs go: the table keeps its header and one cleared data row.
   lists->CompleteJob(*a, "a.zip", 1, nullptr);
@@ -93,14 +95,22 @@ TEST(ReceiveLists, CompletingRowTwoOfThreeMovesRowThreeUp) {
   EXPECT_EQ(lists->ReceivedCount(), 3);
 }
 
+// A, B, A: completing the second A moves the first A record, and only it.
 TEST(ReceiveLists, SameUrlTwiceMovesTheFirstRecord) {
   auto lists = TReceiveLists::Create();
   lists->AddPendingJob(Record("http://h/x.zip", "first"), false);
+  lists->AddPendingJob(Record("http://h/y.zip", "between"), false);
   auto second = lists->AddPendingJob(Record("http://h/x.zip", "second"), false);
   lists->CompleteJob(*second, "x.zip", 5, nullptr);
-  EXPECT_EQ(lists->ReceivedList()[0].Name.Get(), "first");
-  EXPECT_EQ(lists->PendingList()[0].Name.Get(), "second");
-  EXPECT_EQ(lists->JobCount(), 1);
+  const auto received = lists->ReceivedList();
+  ASSERT_EQ(received.size(), 1u);
+  EXPECT_EQ(received[0].Name.Get(), "first");
+  const auto pending = lists->PendingList();
+  ASSERT_EQ(pending.size(), 2u);
+  EXPECT_EQ(pending[0].Name.Get(), "between");
+  EXPECT_EQ(pending[1].Name.Get(), "second");
+  EXPECT_EQ(lists->JobCount(), 2);
+  EXPECT_EQ(lists->RowCount(), 3);
 }
 
 TEST(ReceiveLists, NoMatchingRecordStillRemovesTheRow) {
@@ -114,21 +124,45 @@ TEST(ReceiveLists, NoMatchingRecordStillRemovesTheRow) {
   EXPECT_EQ(lists->RowCount(), 2);
 }
 
-TEST(ReceiveLists, ReceiveAgainDeleteAndRestore) {
-  auto lists = TReceiveLists::Create();
-  auto job = lists->AddPendingJob(Record("http://127.0.0.1:1/never.zip"), false);
-  lists->CompleteJob(*job, "never.zip", 10, nullptr);
-  const TReceivedRec original = lists->ReceivedList()[0];
+std::vector<std::string> Names(const std::vector<TReceivedRec>& list) {
+  std::vector<std::string> names;
+  for (const TReceivedRec& rec : list) names.push_back(rec.Name.Get());
+  return names;
+}
 
+std::vector<std::string> Names(const std::vector<TRecycledRec>& list) {
+  std::vector<std::string> names;
+  for (const TRecycledRec& rec : list) names.push_back(rec.Name.Get());
+  return names;
+}
+
+// Three received records: the middle one is deleted first, the middle one of
+// three recycled is restored, and every other record stays where it was.
+TEST(ReceiveLists, ReceiveAgainDeleteAndRestore) {
+  using TNames = std::vector<std::string>;
+  auto lists = TReceiveLists::Create();
+  for (const char* name : {"a", "b", "c"}) {
+    auto job = lists->AddPendingJob(Record("http://127.0.0.1:1/" + std::string(name) + ".zip", name), false);
+    lists->CompleteJob(*job, std::string(name) + ".zip", 10, nullptr);
+  }
+  const TReceivedRec originalA = lists->ReceivedList()[0];
+
+  ASSERT_TRUE(lists->DeleteReceived(1));
+  EXPECT_EQ(Names(lists->ReceivedList()), (TNames{"a", "c"}));
+  EXPECT_GE(lists->RecycleList()[0].DeleteTime.Value, originalA.ReceiveTime.Value);
+  ASSERT_TRUE(lists->DeleteReceived(0));
   ASSERT_TRUE(lists->DeleteReceived(0));
   EXPECT_EQ(lists->ReceivedCount(), 0);
-  ASSERT_EQ(lists->RecycleCount(), 1);
-  EXPECT_GE(lists->RecycleList()[0].DeleteTime.Value, original.ReceiveTime.Value);
-  ASSERT_TRUE(lists->RestoreRecycled(0));
-  EXPECT_EQ(lists->RecycleCount(), 0);
+  EXPECT_EQ(Names(lists->RecycleList()), (TNames{"b", "a", "c"}));
+
+  ASSERT_TRUE(lists->RestoreRecycled(1));
+  EXPECT_EQ(Names(lists->RecycleList()), (TNames{"b", "c"}));
   const TReceivedRec restored = lists->ReceivedList()[0];
-  EXPECT_EQ(std::memcmp(&restored, &original, sizeof restored), 0);  // every field, same receive time
-  EXPECT_FALSE(lists->RestoreRecycled(0));
+  EXPECT_EQ(std::memcmp(&restored, &originalA, sizeof restored), 0);  // every field, same receive time
+  ASSERT_TRUE(lists->RestoreRecycled(0));
+  EXPECT_EQ(Names(lists->ReceivedList()), (TNames{"a", "b"}));
+  EXPECT_EQ(Names(lists->RecycleList()), (TNames{"c"}));
+  EXPECT_FALSE(lists->RestoreRecycled(1));
   EXPECT_FALSE(lists->DeleteReceived(5));
   EXPECT_EQ(lists->ReceiveAgain(-1), nullptr);
 }

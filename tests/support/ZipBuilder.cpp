@@ -18,7 +18,7 @@ void Put32(std::string& out, std::uint32_t v) {
 
 }  // namespace
 
-std::string RawDeflate(const std::string& data) {
+std::string RawDeflate(const std::string& data, bool finish) {
   z_stream s{};
   if (deflateInit2(&s, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
     throw std::runtime_error("deflate");
@@ -27,7 +27,7 @@ std::string RawDeflate(const std::string& data) {
   s.avail_in = static_cast<uInt>(data.size());
   s.next_out = reinterpret_cast<Bytef*>(out.data());
   s.avail_out = static_cast<uInt>(out.size());
-  deflate(&s, Z_FINISH);
+  deflate(&s, finish ? Z_FINISH : Z_FULL_FLUSH);
   out.resize(s.total_out);
   deflateEnd(&s);
   return out;
@@ -67,7 +67,7 @@ std::string TZipBuilder::Build(std::vector<std::size_t>& localOffsets, std::size
   std::string out, central;
   localOffsets.clear();
   for (const TZipBuilderEntry& e : entries_) {
-    std::string payload = e.Method == 8 ? RawDeflate(e.Data) : e.Data;
+    std::string payload = (e.Method == 8 && !e.Precompressed) ? RawDeflate(e.Data) : e.Data;
     std::uint32_t crc =
         e.OverrideCrc ? e.Crc
                       : static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(e.Data.data()),
@@ -84,11 +84,15 @@ std::string TZipBuilder::Build(std::vector<std::size_t>& localOffsets, std::size
     Put32(fields, usize);
     Put16(fields, static_cast<std::uint32_t>(e.Name.size()));
     Put16(fields, 0);
-    localOffsets.push_back(out.size());
-    Put32(out, 0x04034b50);
-    out += fields;
-    out += e.Name;
-    out += payload;
+    if (e.CentralOnlyAt >= 0) {
+      localOffsets.push_back(static_cast<std::size_t>(e.CentralOnlyAt));
+    } else {
+      localOffsets.push_back(out.size());
+      Put32(out, 0x04034b50);
+      out += fields;
+      out += e.Name;
+      out += payload;
+    }
     Put32(central, 0x02014b50);
     Put16(central, e.VersionMadeBy);
     central += fields;

@@ -23,6 +23,8 @@ struct TZipBuilderEntry {
   std::uint32_t UncompressedSize = 0;
   bool OverrideCompressedSize = false;
   std::uint32_t CompressedSize = 0;
+  bool Precompressed = false;       // Data is the compressed data, written as is (give Crc and the size)
+  std::int64_t CentralOnlyAt = -1;  // 0 or more: only a central record, naming this local header offset
 };
 
 class TZipBuilder {
@@ -43,7 +45,8 @@ class TZipBuilder {
   std::uint16_t thisDisk_ = 0, directoryDisk_ = 0;
 };
 
-// Raw deflate of `data` (zlib, window bits -15).
-std::string RawDeflate(const std::string& data);
+// Raw deflate of `data` (zlib, window bits -15). Without `finish` the stream
+// ends in a full flush instead of a final block: copies of it can be joined.
+std::string RawDeflate(const std::string& data, bool finish = true);
 
 }  // namespace bailan::test

@@ -1,5 +1,7 @@
 #include "support/ZipTestSupport.h"
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -20,6 +22,12 @@ int ExtractLikeTheInstaller(TUnZipper& unzipper, const std::string& archive, con
   unzipper.RetainAttributes = true;
   unzipper.OverwriteMode = TUZOverwriteMode::Always;
   return unzipper.ExtractMarked();
+}
+
+std::size_t PeakMemoryBytes() {
+  struct rusage usage {};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return static_cast<std::size_t>(usage.ru_maxrss) * 1024;  // kilobytes on Linux
 }
 
 int ExtractLikeTheInstaller(const std::string& archive, const std::string& folder,

@@ -36,6 +36,9 @@ std::string ExtractFailure(const std::string& archive, const std::string& folder
   return "no failure";
 }
 
+// The process's peak resident memory so far, in bytes.
+std::size_t PeakMemoryBytes();
+
 // True when `tool` is on PATH.
 bool HaveTool(const std::string& tool);
 // Runs a shell command; its exit status.

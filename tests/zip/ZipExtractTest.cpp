@@ -103,9 +103,14 @@ TEST(ZipExtract, NamesInCp936AndUtf8) {
   TZipBuilderEntry flagged = Entry("中文\xF0\x9F\x98\x80.txt", "u");  // an emoji CP936 cannot hold
   flagged.Flags = 0x0800;
   WriteFileBytes(dir / "a.zip",
-                 TZipBuilder().AddFile(Utf8ToCp936("目录/文件.txt"), "c").Add(flagged).Build());
-  EXPECT_EQ(ExtractLikeTheInstaller(dir / "a.zip", dir / "D"), 2);
+                 TZipBuilder()
+                     .AddFile(Utf8ToCp936("目录/文件.txt"), "c")
+                     .Add(flagged)
+                     .AddFile("dir/\x81\x5C.txt", "lead")  // "乗": the lowest lead byte, then the byte of "\"
+                     .Build());
+  EXPECT_EQ(ExtractLikeTheInstaller(dir / "a.zip", dir / "D"), 3);
   EXPECT_EQ(ReadFileBytes(dir / "D/目录/文件.txt"), "c");
+  EXPECT_EQ(ReadFileBytes(dir / "D/dir/乗.txt"), "lead");
   EXPECT_EQ(ReadFileBytes(dir / "D/中文_.txt"), "u");
 }
 
@@ -164,6 +169,45 @@ TEST(ZipExtract, FileNamedLikeAFolderIsSkipped) {
 }
 
 // --- time stamps and attributes -------------------------------------------
+
+// Permission bits of entries made on a Unix host, narrowed by the umask and
+// never set-id or sticky; other hosts' entries keep the MS-DOS handling.
+TEST(ZipExtract, UnixPermissionBitsAreApplied) {
+  struct TCase {
+    const char* Name;
+    std::uint16_t MadeBy;
+    std::uint32_t Attributes;
+    mode_t Mode;
+  };
+  constexpr std::uint16_t kUnix = 0x031E, kDos = 0x0014;
+  const TCase cases[] = {
+      {"run", kUnix, 0100755u << 16, 0750},
+      {"setid", kUnix, 0106755u << 16, 0750},
+      {"sticky", kUnix, 0101777u << 16, 0750},
+      {"private", kUnix, 0100600u << 16, 0600},
+      {"readonly", kUnix, (0100444u << 16) | 0x01, 0440},
+      {"nomode", kUnix, 0x01, 0440},          // no Unix bits given: the read-only attribute
+      {"dos", kDos, (0100777u << 16), 0640},  // another host: its high bits mean nothing
+  };
+  TTempDir dir;
+  TZipBuilder builder;
+  for (const TCase& c : cases) {
+    TZipBuilderEntry entry = Entry(c.Name, "#!/bin/sh\n");
+    entry.VersionMadeBy = c.MadeBy;
+    entry.ExternalAttributes = c.Attributes;
+    builder.Add(entry);
+  }
+  WriteFileBytes(dir / "a.zip", builder.Build());
+  const mode_t saved = ::umask(027);
+  const int handled = ExtractLikeTheInstaller(dir / "a.zip", dir / "D");
+  ::umask(saved);
+  EXPECT_EQ(handled, static_cast<int>(std::size(cases)));
+  for (const TCase& c : cases) {
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "D/" + c.Name).c_str(), &st), 0) << c.Name;
+    EXPECT_EQ(st.st_mode & 07777, c.Mode) << c.Name;
+  }
+}
 
 TEST(ZipExtract, TimeStampAndReadOnlyAttributeAreApplied) {
   TTempDir dir;

@@ -54,6 +54,14 @@ bool AllDigits(std::string_view token) {
          std::all_of(token.begin(), token.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// True when `host` is `domain` or a name under it ("www.example.com" lies
+// within "example.com", "badexample.com" does not).
+bool HostLiesWithin(std::string_view host, std::string_view domain) {
+  if (host.size() < domain.size()) return false;
+  const std::size_t start = host.size() - domain.size();
+  return SameTextIgnoreCase(host.substr(start), domain) && (start == 0 || host[start - 1] == '.');
+}
+
 }  // namespace
 
 std::optional<std::int64_t> ParseCookieDate(std::string_view text) {
@@ -116,7 +124,8 @@ void TCookieStore::AddOne(std::string_view text, const std::string& host, const 
     std::string_view value = Unquote(TrimView(attribute));
     if (SameTextIgnoreCase(name, "domain") && !value.empty()) {
       if (value.front() == '.') value.remove_prefix(1);
-      cookie.Domain = std::string(value);
+      if (!value.empty() && !HostLiesWithin(host, value)) return;  // a host may not set cookies for others
+      if (!value.empty()) cookie.Domain = std::string(value);
     } else if (SameTextIgnoreCase(name, "path") && !value.empty()) {
       cookie.Path = std::string(value);
     } else if (SameTextIgnoreCase(name, "secure")) {
@@ -128,6 +137,10 @@ void TCookieStore::AddOne(std::string_view text, const std::string& host, const 
       std::optional<std::int64_t> when = ParseCookieDate(value);
       if (when && *when <= static_cast<std::int64_t>(std::time(nullptr))) expired = true;
     }
+  }
+  // A control character would reach the Cookie header of the next hop.
+  for (const std::string* part : {&cookie.Name, &cookie.Value, &cookie.Domain, &cookie.Path}) {
+    if (HasControlCharacter(*part)) return;
   }
   Store(std::move(cookie), expired);
 }

@@ -20,7 +20,9 @@ class TCookieStore {
   // Stores the cookies of one Set-Cookie (or Set-Cookie2 with `version2`, which
   // may hold several separated by commas) received for a request to `host` with
   // path `path`. A cookie with the name, domain and path of a stored one replaces
-  // it; an expired one removes it.
+  // it; an expired one removes it. A cookie holding a control character is
+  // ignored, and so is one whose Domain attribute does not contain `host` (the
+  // host equals it or ends with "." and it); a Domain of "." means `host`.
   void Add(std::string_view setCookie, const std::string& host, const std::string& path, bool version2);
 
   // The Cookie value for a request to `host` and `path`: "name=value" pairs

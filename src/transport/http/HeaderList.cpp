@@ -38,8 +38,13 @@ void THeaderList::Add(std::string_view name, std::string_view value) {
 
 void THeaderList::AddReceivedLine(std::string_view line) {
   if (!line.empty() && (line.front() == ' ' || line.front() == '\t') && !lines_.empty()) {
+    // Joined in place: only the ends of the line so far are touched, so a long
+    // run of continuation lines costs time in proportion to its bytes.
     std::string& previous = lines_.back();
-    previous = Trim(previous);
+    const std::string_view kept = TrimView(previous);
+    const std::size_t leading = static_cast<std::size_t>(kept.data() - previous.data());
+    previous.resize(leading + kept.size());
+    previous.erase(0, leading);
     previous += ' ';
     previous += TrimView(line);
     return;

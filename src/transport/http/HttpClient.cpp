@@ -1,7 +1,7 @@
 #include "transport/http/HttpClient.h"
 
-#include "transport/http/ChunkedDecoder.h"
 #include "platform/MemoryStream.h"
+#include "transport/http/ChunkedDecoder.h"
 #include "transport/http/NetExceptions.h"
 #include "transport/http/RequestPath.h"
 #include "transport/http/ResponseHeadReader.h"
@@ -149,14 +149,17 @@ void THttpClient::ReadHead() {
 THttpClient::TDecision THttpClient::DecideOnResponse(THttpMethod method, TStream* target,
                                                      std::int64_t targetStart) {
   if (Response.IsRedirect()) {
-    if (!handleRedirects_) FailWithStatus(method);
-    const bool follow = redirectCount_ < redirectMaximum_;
-    if (follow && target) {
+    // A target with a control character would carry it into the next request line.
+    if (!handleRedirects_ || HasControlCharacter(Response.Location)) FailWithStatus(method);
+    // A redirect as the last answer the limit allows names no resource: a
+    // failure, never an empty success.
+    if (redirectCount_ >= redirectMaximum_) FailWithStatus(method);
+    if (target) {
       target->Seek(targetStart);
       target->SetSize(targetStart);
     }
     DrainRedirectBody(method);
-    return follow ? TDecision::FollowRedirect : TDecision::Done;
+    return TDecision::FollowRedirect;
   }
   if (!Response.IsSuccess()) FailWithStatus(method);
   if (!connection_.IsOpen()) throw ENetException(kUndefinedSituationText);

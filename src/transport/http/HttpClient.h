@@ -4,10 +4,10 @@
 #include <memory>
 #include <string>
 
+#include "platform/Stream.h"
 #include "transport/http/CookieStore.h"
 #include "transport/http/HttpRequest.h"
 #include "transport/http/HttpResponse.h"
-#include "platform/Stream.h"
 #include "transport/http/TcpConnection.h"
 
 namespace bailan {
@@ -18,7 +18,8 @@ namespace bailan {
 // (and EConvertError for numbers that do not convert).
 class THttpClient {
  public:
-  static constexpr int kDefaultRedirectMaximum = 15;  // requests per operation before a redirect ends it
+  static constexpr int kDefaultRedirectMaximum =
+      15;  // requests per operation; a redirect answering the last fails
   static constexpr int kRedirectDrainTimeoutMs =
       4000;                                         // read time-out while a redirect's body is thrown away
   static constexpr int kErrorBodyTimeoutMs = 2000;  // read time-out while an error body is read

@@ -26,6 +26,7 @@ inline constexpr const char* kNotConnectedText = "Not Connected";
 inline constexpr const char* kAlreadyConnectedText = "Already connected.";
 inline constexpr const char* kMaxLineLengthExceededText = "Max line length exceeded.";
 inline constexpr const char* kTooManyHeaderLinesText = "Too many header lines.";
+inline constexpr const char* kResponseHeadTooLongText = "Response head too long.";
 inline constexpr const char* kIOHandlerPropInvalidText = "IOHandler value is not valid";
 inline constexpr const char* kUndefinedSituationText = "Undefined situation";
 inline constexpr const char* kRequestMethodNeeds11Text = "This request method is supported in HTTP 1.1";

@@ -42,6 +42,13 @@ std::string_view TrimView(std::string_view text) {
   return text;
 }
 
+bool HasControlCharacter(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+  });
+}
+
 std::string_view Fetch(std::string_view& text, char delimiter) {
   std::size_t at = text.find(delimiter);
   std::string_view head = text.substr(0, at);

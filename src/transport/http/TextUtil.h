@@ -17,6 +17,10 @@ std::string_view TrimView(std::string_view text);
 inline std::string Trim(std::string_view text) {
   return std::string(TrimView(text));
 }
+// True when `text` holds a control character (below 0x20, or 0x7F): such a
+// byte taken from an answer must never reach the next request's head.
+bool HasControlCharacter(std::string_view text);
+
 // The text before the first `delimiter` (all of it when there is none); `text`
 // keeps what follows the delimiter.
 std::string_view Fetch(std::string_view& text, char delimiter);

@@ -29,9 +29,8 @@ enum class TOEMConvert { oemNever, oemAlways, oemFlagged };
 // 4), imploded and deflated entries, each checked by its CRC-32. Nothing is
 // ever written outside DestDir, and no symbolic link is ever made: an entry an
 // archiver marked as a link becomes a plain file holding its data.
-// A large archive is extracted by two workers, each with its own handle on the
-// archive; entries that land on the same name always go to the same worker, so
-// their directory order holds.
+// Entries are extracted one at a time, in directory order, on the calling
+// thread, so of two entries of one name the later one wins.
 class TUnZipper {
  public:
   // A fresh object with the default settings; it owns its open archive (if

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/Cp936.h"
+#include "platform/FileSystem.h"
 #include "platform/Path.h"
 
 namespace bailan {
@@ -69,7 +70,8 @@ bool ResolveZipDestination(const std::string& destDir, bool recreateDirs, const 
     if (!IsSafeSegment(entry.Name)) return false;
     destination.FullName = folder + PathDelim + entry.Name;
   }
-  return true;
+  // A path the platform cannot hold is an entry that cannot be created.
+  return IsCreatablePath(destination.FullName.empty() ? destination.Folder : destination.FullName);
 }
 
 }  // namespace bailan

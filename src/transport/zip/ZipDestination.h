@@ -18,7 +18,9 @@ struct TZipDestination {
 // colon are re-rooted under `destDir`; without it only the name is used.
 // "." segments and empty segments are dropped and ".." segments resolved.
 // Returns false, and the entry must be skipped, when the result would lie
-// outside `destDir`, or the name is unusable ("." or "..", a NUL byte).
+// outside `destDir`, the name is unusable ("." or "..", a NUL byte), or the
+// path is longer than the platform can hold (IsCreatablePath). Linear in the
+// length of the entry's name.
 bool ResolveZipDestination(const std::string& destDir, bool recreateDirs, const TZipEntry& entry,
                            TZipDestination& destination);
 

@@ -22,6 +22,18 @@ using namespace zip;
 
 // The MS-DOS attribute bits an entry's external attributes carry over.
 constexpr std::uint32_t kDosAttributeMask = faReadOnly | faHidden | faSysFile | faArchive;
+// An entry made on a Unix host (the high byte of "version made by") carries
+// its file mode in the high 16 bits of the external attributes.
+constexpr std::uint8_t kUnixHost = 3;
+constexpr unsigned kUnixModeShift = 16;
+constexpr std::uint32_t kUnixPermissionBits = 0777;
+
+// The Unix permission bits an entry carries; 0 when it was made elsewhere or
+// gave none (then the MS-DOS bits apply as for any entry).
+std::uint32_t UnixPermissionsOf(const TZipEntry& entry) {
+  if ((entry.VersionMadeBy >> 8) != kUnixHost) return 0;
+  return (entry.ExternalAttributes >> kUnixModeShift) & kUnixPermissionBits;
+}
 
 }  // namespace
 
@@ -42,33 +54,44 @@ bool TZipEntryExtractor::Extract(const TZipEntry& entry, const TZipDestination& 
     notifyUnknownMethod_();
     return false;
   }
-  bool found = false;
-  std::uint64_t dataOffset = LocateEntryData(entry, found);
-  if (!found) return false;
+  std::uint64_t headerOffset = 0, dataOffset = 0;
+  if (!LocateEntryData(entry, headerOffset, dataOffset)) return false;
+  if (!TakeEntryData(entry, headerOffset, dataOffset)) return false;
   if (!MakeRoomForFile(entry, destination.FullName)) return false;
   if (!WriteEntryFile(entry, dataOffset, destination.FullName)) return false;
   ApplyTimeAndAttributes(entry, destination.FullName);
   return true;
 }
 
-// Reads the local header and returns where the entry's data starts; `found`
-// is false when no local header is at the entry's offset (nor, for a displaced
-// directory, at the offset shifted by as much).
-std::uint64_t TZipEntryExtractor::LocateEntryData(const TZipEntry& entry, bool& found) {
-  found = false;
+// Reads the local header and finds where the entry's data starts; false when
+// no local header is at the entry's offset (nor, for a displaced directory, at
+// the offset shifted by as much).
+bool TZipEntryExtractor::LocateEntryData(const TZipEntry& entry, std::uint64_t& headerOffset,
+                                         std::uint64_t& dataOffset) {
   std::uint64_t offsets[2] = {entry.LocalHeaderOffset,
                               entry.LocalHeaderOffset + static_cast<std::uint64_t>(entry.OffsetShift)};
   for (std::uint64_t offset : offsets) {
     unsigned char header[kLocalHeaderSize];
     if (!ReadZipBytesAt(archive_, offset, header, sizeof header)) throw EFatalUnzipError(kPrematureEndText);
     if (GetU32(header) == kLocalHeaderSignature) {
-      found = true;
-      return offset + kLocalHeaderSize + GetU16(header + local::kNameLength) +
-             GetU16(header + local::kExtraLength);
+      headerOffset = offset;
+      dataOffset = offset + kLocalHeaderSize + GetU16(header + local::kNameLength) +
+                   GetU16(header + local::kExtraLength);
+      return true;
     }
     if (entry.OffsetShift == 0) break;
   }
-  return 0;
+  return false;
+}
+
+// Claims the entry's bytes of the archive; false when another entry's data
+// was already taken from any of them.
+bool TZipEntryExtractor::TakeEntryData(const TZipEntry& entry, std::uint64_t headerOffset,
+                                       std::uint64_t dataOffset) {
+  const std::uint64_t end = entry.CompressedSize > std::numeric_limits<std::uint64_t>::max() - dataOffset
+                                ? std::numeric_limits<std::uint64_t>::max()
+                                : dataOffset + entry.CompressedSize;
+  return taken_.Take(headerOffset, end);
 }
 
 // Decides about an existing file of the name; true when the entry may be written.
@@ -162,9 +185,16 @@ void TZipEntryExtractor::DecodeEntryData(const TZipEntry& entry, TZipEntryInput&
 
 void TZipEntryExtractor::ApplyTimeAndAttributes(const TZipEntry& entry, const std::string& fullName) {
   SetFileDate(fullName, DosDateTimeToDateTime(entry.DosDate, entry.DosTime));
-  // Only read-only means something to this platform's files, and a new file is
-  // writable: the other bits need no call.
-  if (settings_.RetainAttributes && (entry.ExternalAttributes & kDosAttributeMask & faReadOnly)) {
+  if (!settings_.RetainAttributes) return;
+  // A Unix entry's own permission bits, so that a program it holds can be
+  // started; never set-id or sticky bits, and narrowed by the umask.
+  if (const std::uint32_t mode = UnixPermissionsOf(entry); mode != 0) {
+    FileSetPermissions(fullName, mode);
+    return;
+  }
+  // Of the MS-DOS bits only read-only means something to this platform's files,
+  // and a new file is writable: the other bits need no call.
+  if (entry.ExternalAttributes & kDosAttributeMask & faReadOnly) {
     FileSetAttr(fullName, entry.ExternalAttributes & kDosAttributeMask);
   }
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/File.h"
+#include "transport/zip/ZipDataRanges.h"
 #include "transport/zip/ZipDestination.h"
 #include "transport/zip/ZipEntry.h"
 #include "transport/zip/ZipExtractBuffers.h"
@@ -32,7 +33,10 @@ struct TZipEntrySettings {
 
 // Writes single entries of one archive to their resolved destinations: folder
 // entries made, files decoded by their method and kept only when their size and
-// CRC-32 come out right, with the entry's time and read-only attribute.
+// CRC-32 come out right, with the entry's time and its read-only attribute (or,
+// for an entry made on a Unix host, its permission bits). An
+// entry whose data (local header through compressed data) overlaps the data of
+// an entry taken before is skipped like an entry that cannot be read.
 class TZipEntryExtractor {
  public:
   // `archive` is borrowed, open for reading and used by this object alone while
@@ -48,7 +52,8 @@ class TZipEntryExtractor {
   bool Extract(const TZipEntry& entry, const TZipDestination& destination);
 
  private:
-  std::uint64_t LocateEntryData(const TZipEntry& entry, bool& found);
+  bool LocateEntryData(const TZipEntry& entry, std::uint64_t& headerOffset, std::uint64_t& dataOffset);
+  bool TakeEntryData(const TZipEntry& entry, std::uint64_t headerOffset, std::uint64_t dataOffset);
   bool MakeRoomForFile(const TZipEntry& entry, const std::string& fullName);
   bool WriteEntryFile(const TZipEntry& entry, std::uint64_t dataOffset, const std::string& fullName);
   void DecodeEntryData(const TZipEntry& entry, TZipEntryInput& input, TZipEntryOutput& output);
@@ -58,6 +63,7 @@ class TZipEntryExtractor {
   TFile& archive_;
   std::function<void()> notifyUnknownMethod_;
   TZipExtractBuffers buffers_;
+  TZipDataRanges taken_;
 };
 
 // Whether a method number is one this extractor decodes.

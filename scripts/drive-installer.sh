@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Drives the installer as a person would, on the X display in $DISPLAY (Xvfb,
+# no window manager needed): confirms the start-up warning, clicks install,
+# waits for "安装完成！" and confirms it, then waits for the program to end.
+#   scripts/drive-installer.sh INSTALLER [SCREENSHOT_FOLDER]
+# With a screenshot folder, page1.png, page2.png and page3.png are saved there.
+# The installer uses its built-in server address and its default install folder
+# ($HOME/柏岚软件); the caller sets HOME, TEMP and starts the server.
+# Exit 0 when the installer ran to its end; otherwise 1 with the reason on stderr.
+set -euo pipefail
+installer="$1"
+shots="${2:-}"
+
+readonly WAIT_SECONDS=60           # the longest any one step may take
+readonly INSTALL_X=508 INSTALL_Y=316  # the install picture's middle, in window coordinates
+readonly MAIN='^柏岚安装程序'        # the installer window's title
+
+log=$(mktemp)
+fail() {
+  echo "drive-installer: $*" >&2
+  echo "the installer's output (last lines):" >&2
+  tail -20 "$log" >&2
+  exit 1
+}
+
+# wait_window REGEX: the id of the first visible window whose name matches.
+wait_window() {
+  local id
+  for _ in $(seq $((WAIT_SECONDS * 5))); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    kill -0 "$pid" 2>/dev/null || fail "the installer ended while waiting for a window named '$1'"
+    sleep 0.2
+  done
+  fail "no window named '$1' within ${WAIT_SECONDS}s"
+}
+
+# confirm ID: presses Return in message box ID and waits until it has gone.
+confirm() {
+  xdotool windowfocus --sync "$1" key Return
+  for _ in $(seq $((WAIT_SECONDS * 5))); do
+    xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1" || return 0
+    sleep 0.2
+  done
+  fail "a message box did not close"
+}
+
+# main_geometry: sets X, Y, WIDTH and HEIGHT to the installer window's place on
+# the screen. The window system may give the window a new native window once it
+# is shown in full (the web view joins it), so it is looked up afresh each time.
+main_geometry() {
+  local shell
+  for _ in $(seq 50); do
+    shell=$(xdotool getwindowgeometry --shell "$(wait_window "$MAIN")" 2>/dev/null) && eval "$shell" && return 0
+    sleep 0.1
+  done
+  fail "cannot find the installer window's place"
+}
+
+# shot NAME: saves the screen area of the installer window (with what lies over it).
+shot() {
+  [ -n "$shots" ] || return 0
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  main_geometry
+  import -silent -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/$1"
+}
+
+[ -x "$installer" ] || fail "no installer at $installer"
+[ -z "$shots" ] || mkdir -p "$shots"
+"$installer" >"$log" 2>&1 &
+pid=$!
+trap 'kill "$pid" 2>/dev/null || true; rm -f "$log"' EXIT
+
+confirm "$(wait_window '^必读提示')"
+sleep 1.5  # the first paints after the box
+shot page1.png
+
+main_geometry
+xdotool mousemove "$((X + INSTALL_X))" "$((Y + INSTALL_Y))" click 1
+sleep 1.5
+if xdotool search --onlyvisible --name '^错误' >/dev/null 2>&1; then
+  fail "the installer reported an error (is the demo server running?)"
+fi
+shot page2.png
+
+done_box=$(wait_window '^柏岚软件')
+sleep 0.5
+shot page3.png
+confirm "$done_box"
+
+for _ in $(seq $((WAIT_SECONDS * 5))); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.2
+done
+kill -0 "$pid" 2>/dev/null && fail "the installer did not end after the completion box"
+wait "$pid" || fail "the installer exited with status $?"
+echo "drive-installer: installation complete"

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+namespace bailan {
+
+// The launcher batch file of a finished installation: four lines, each ended by
+// CR LF, CP936 as given, no byte-order mark. It changes to the product folder
+// (installPath + "\" + productName), starts BL.exe and deletes itself.
+std::string GoBatchText(const std::string& installPath, const std::string& productName);
+
+// Writes `text` as the file at `path`, replacing any file of that name; raises
+// EFCreateError (or EInOutError) when it cannot.
+void WriteGoBatch(const std::string& path, const std::string& text);
+
+}  // namespace bailan

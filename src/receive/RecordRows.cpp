@@ -1,0 +1,34 @@
+#include "receive/RecordRows.h"
+
+#include "engine/DownloadJob.h"
+#include "platform/DateTime.h"
+
+namespace bailan {
+namespace {
+
+// The columns the two layouts share, from their common fields.
+template <typename Record>
+std::vector<std::string> SharedTexts(const Record& record, std::int32_t columns) {
+  std::vector<std::string> texts(static_cast<std::size_t>(columns));
+  texts[kRecordColumnPublishTime] = FormatDateTime(kDateTimeFormat, record.PublishTime);
+  texts[kRecordColumnName] = record.Name.Get();
+  texts[kRecordColumnSize] = TDownloadJob::SizeToText(record.FileSize);
+  texts[kRecordColumnCategory] = record.Category.Get();
+  texts[kRecordColumnRemark] = record.Remark.Get();
+  texts[kRecordColumnReceiveTime] = FormatDateTime(kDateTimeFormat, record.ReceiveTime);
+  return texts;
+}
+
+}  // namespace
+
+std::vector<std::string> RowTexts(const TReceivedRec& record) {
+  return SharedTexts(record, kReceivedGridColumns);
+}
+
+std::vector<std::string> RowTexts(const TRecycledRec& record) {
+  std::vector<std::string> texts = SharedTexts(record, kRecycleGridColumns);
+  texts[kRecordColumnDeleteTime] = FormatDateTime(kDateTimeFormat, record.DeleteTime);
+  return texts;
+}
+
+}  // namespace bailan

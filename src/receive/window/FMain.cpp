@@ -1,0 +1,421 @@
+#include "receive/window/FMain.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QScrollBar>
+#include <QSystemTrayIcon>
+#include <QTableView>
+#include <QTextEdit>
+#include <QTimer>
+
+#include "engine/DownloadJob.h"
+#include "installer/GlobalTexts.h"
+#include "installer/HandlerConnection.h"
+#include "installer/ManifestFetch.h"
+#include "installer/MessageBox.h"
+#include "installer/QtText.h"
+#include "platform/Cp936.h"
+#include "platform/Launcher.h"
+#include "platform/Path.h"
+#include "platform/Tick.h"
+#include "receive/GoBatch.h"
+#include "receive/ListLock.h"
+#include "receive/Progress.h"
+#include "receive/ReceiveLists.h"
+#include "receive/window/GaugeWidget.h"
+#include "receive/window/JobGridDelegate.h"
+#include "receive/window/RecordPages.h"
+#include "receive/window/RowTableModel.h"
+#include "transport/http/AntiFreeze.h"
+#include "ui_MainForm.h"
+
+namespace bailan {
+namespace {
+
+constexpr int kManifestSections = 21;  // "bailan", then "file1" to "file20"
+constexpr std::int32_t kManifestSegments = 3;
+constexpr int kGaugeInsetX = 2, kGaugeInsetY = 4;
+constexpr int kGaugeColumnsFromRight = 4;  // the gauges lie in the fourth column from the right
+const char* const kHeaders[kGridColumns] = {"状态", "发布时间", "资源名称", "资源大小",
+                                            "进度", "速度",     "剩余时间", "用时"};
+
+}  // namespace
+
+TFMain::TFMain(QWidget* parent)
+    : TMainForm(parent),
+      lists_(TReceiveLists::Create()),
+      area_(TReceiveArea::Build(this)),
+      model_(new TRowTableModel(lists_, this)),
+      dwonLabel_(new QLabel(Ui("完成进度"), Form()->Page2Bottom)),
+      timer1_(new QTimer(this)),
+      trayIcon_(new QSystemTrayIcon(QIcon(":/assets/app.png"), this)),
+      antiFreeze_(std::make_unique<TAntiFreeze>([](bool allPending) {
+        if (allPending) {
+          QCoreApplication::processEvents();
+        } else {
+          QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        }
+      })) {
+  setWindowTitle(Ui("柏岚安装程序"));
+  setWindowIcon(QIcon(":/assets/app.png"));
+  dwonLabel_->setObjectName("DwonLabel");
+  dwonLabel_->setGeometry(217, 14, 153, 12);
+  dwonLabel_->setAlignment(Qt::AlignCenter);
+  timer1_->setInterval(kTimer1Interval);
+  ShowPic()->setInterval(kShowPicInterval);
+  trayIcon_->setToolTip(Ui("柏岚软件安装程序"));
+  if (QSystemTrayIcon::isSystemTrayAvailable()) trayIcon_->show();
+  FormCreate();
+  ConnectReceiveHandlers();
+  recordPages_ = new TRecordPages(lists_, area_, this, [this] { RepaintGrid(); });
+}
+
+// Jobs listed after the close (an install click whose fetch outlasted it)
+// are released here all the same.
+TFMain::~TFMain() {
+  FormClose();
+}
+
+void TFMain::FormCreate() {
+  QTableView* grid = area_.StringGrid1;
+  grid->setModel(model_);
+  grid->setItemDelegate(new TJobGridDelegate(
+      [this](int row) {
+        const auto job = JobAt(row);
+        return job ? static_cast<int>(job->Running) : -1;
+      },
+      kRowHeight, grid));
+  for (int column = 0; column < kGridColumns; ++column) {
+    lists_->SetCell(0, column, Utf8ToCp936(kHeaders[column]));
+    grid->setColumnWidth(column, kColumnWidths[column] + kGridLine);
+  }
+  grid->verticalHeader()->setMinimumSectionSize(1);
+  grid->verticalHeader()->setDefaultSectionSize(kRowHeight + kGridLine);
+  grid->horizontalHeader()->setFixedHeight(kRowHeight + kGridLine);
+  grid->viewport()->installEventFilter(this);
+  model_->Refresh();
+}
+
+void TFMain::ConnectReceiveHandlers() {
+  ConnectHandler(area_.BtnPlay, &QAction::triggered, this, &TFMain::StartAllJobs);
+  ConnectHandler(area_.BtnPause, &QAction::triggered, this, &TFMain::BtnPauseClick);
+  ConnectHandler(area_.BtnExit, &QAction::triggered, this, &TFMain::BtnExitClick);
+  ConnectHandler(area_.N1, &QAction::triggered, this, &TFMain::StartSelectedJob);
+  ConnectHandler(area_.N2, &QAction::triggered, this, &TFMain::StopSelectedJob);
+  QTableView* grid = area_.StringGrid1;
+  ConnectHandler(grid, &QTableView::clicked, this, &TFMain::StringGrid1Click);
+  ConnectHandler(grid, &QTableView::doubleClicked, this, &TFMain::StringGrid1DblClick);
+  connect(grid, &QWidget::customContextMenuRequested, this,
+          [this, grid](const QPoint& at) { area_.PM1->popup(grid->viewport()->mapToGlobal(at)); });
+  connect(grid->verticalScrollBar(), &QScrollBar::valueChanged, this, &TFMain::StringGrid1TopLeftChanged);
+  connect(grid->horizontalScrollBar(), &QScrollBar::valueChanged, this, &TFMain::StringGrid1TopLeftChanged);
+  connect(grid->horizontalHeader(), &QHeaderView::sectionResized, this, &TFMain::StringGrid1TopLeftChanged);
+  ConnectHandler(timer1_, &QTimer::timeout, this, &TFMain::Timer1Timer);
+  connect(trayIcon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+    if (reason != QSystemTrayIcon::DoubleClick) return;
+    showNormal();
+    raise();
+    activateWindow();
+  });
+}
+
+std::shared_ptr<TDownloadJob> TFMain::JobAt(int row) const {
+  const auto jobs = lists_->JobList();
+  if (row < 1 || static_cast<std::size_t>(row) > jobs.size()) return nullptr;
+  return jobs[static_cast<std::size_t>(row - 1)];
+}
+
+int TFMain::SelectedRow() const {
+  const QModelIndex current = area_.StringGrid1->currentIndex();
+  return current.isValid() ? current.row() + 1 : 1;
+}
+
+void TFMain::AddToDownLoadList() {
+  const TIniFile* manifest = ManifestIni();
+  // The window may have been closed while the fetch kept it answering.
+  if (manifest == nullptr || closed_) return;
+  const std::string folder = FromQString(Form()->InstallPath->text()) + PathDelim + ProductName();
+  for (int n = 0; n < kManifestSections; ++n) {
+    const std::string section = n == 0 ? std::string("bailan") : "file" + std::to_string(n);
+    const std::string url = manifest->ReadString(section, "url", "error");
+    if (url == "error") break;
+    if (url.empty()) continue;
+    TResourceRec record;
+    record.PublishTime = TDateTime::Now();
+    record.Name = Cp("柏岚软件");
+    record.URL = url;
+    record.SavePath = folder;
+    record.SegCount = kManifestSegments;
+    record.Category = Cp("资源类型");
+    record.Remark = Cp("资源备注");
+    record.Flag = 1;
+    lists_->AddPendingJob(record, false);
+  }
+  RefreshGrid();
+}
+
+void TFMain::ClickBtnPlay() {
+  area_.BtnPlay->trigger();
+}
+
+void TFMain::EnableProgressTimer() {
+  if (!closed_) timer1_->start();
+}
+
+void TFMain::RepaintGrid() {
+  RefreshGrid();
+  area_.StringGrid1->viewport()->update();
+}
+
+void TFMain::StartAllJobs() {
+  for (const auto& job : lists_->JobList()) job->StartDownload();
+  RepaintGrid();
+}
+
+void TFMain::StartSelectedJob() {
+  if (const auto job = JobAt(SelectedRow())) {
+    job->StartDownload();
+    RepaintGrid();
+  }
+}
+
+void TFMain::StopAllJobs() {
+  for (const auto& job : lists_->JobList()) {
+    job->RequestStop();
+    StopWait([job] { return job; });
+  }
+  RepaintGrid();
+}
+
+void TFMain::StopSelectedJob() {
+  const auto job = JobAt(SelectedRow());
+  if (!job) return;
+  job->RequestStop();
+  // Each look is at the job of the row selected at that moment; a row without
+  // a job ends the wait.
+  StopWait([this] { return JobAt(SelectedRow()); });
+  RepaintGrid();
+}
+
+void TFMain::StopWait(const std::function<std::shared_ptr<TDownloadJob>()>& job) {
+  const std::uint32_t started = GetTickCount32();
+  for (auto current = job(); current && current->Running == 1; current = job()) {
+    if (TickDiff(GetTickCount32(), started) >= kStopWaitMs) return;
+    QEventLoop slice;
+    QTimer::singleShot(kStopWaitSliceMs, &slice, &QEventLoop::quit);
+    slice.exec();
+  }
+}
+
+void TFMain::BtnPauseClick() {
+  if (ShowMessageBox({this, Ui("是否暂停所有接收任务？"), Ui("确认信息"), TMessageIcon::Question,
+                      mbYes | mbNo, mbNo}) == mbYes) {
+    StopAllJobs();
+  }
+}
+
+void TFMain::BtnExitClick() {
+  close();
+}
+
+void TFMain::StringGrid1Click() {
+  const auto job = JobAt(SelectedRow());
+  if (!job) return;
+  QStringList lines;
+  for (const std::string& line : job->Log.Lines()) lines << ToQString(line);
+  area_.RzRchEdt_JobInfo->setPlainText(lines.join('\n'));
+}
+
+void TFMain::StringGrid1DblClick() {
+  const auto job = JobAt(SelectedRow());
+  if (!job) return;
+  if (job->Running == 0) {
+    StartSelectedJob();
+  } else if (job->Running == 1) {
+    StopSelectedJob();
+  }
+}
+
+void TFMain::Timer1Timer() {
+  std::int64_t total = 0, received = 0;
+  bool noJobLeft = false;
+  {
+    // The job list and the rows stay as they are while the tick reads them.
+    std::lock_guard lock(ListLock());
+    const auto jobs = lists_->JobList();
+    for (const auto& job : jobs) {
+      total += job->TotalSize;
+      received += job->ReceivedSize;
+      if (job->Running == 1) {
+        job->UpdateCells();
+        job->UpdateGauge();
+      } else {
+        for (std::int32_t column : {kColumnSpeed, kColumnRemaining, kColumnElapsed})
+          lists_->SetCell(job->Row, column, "");
+      }
+    }
+    noJobLeft = jobs.empty();
+  }
+  Form()->ProgressBar->SetTotalParts(total);
+  Form()->ProgressBar->SetPartsComplete(received);
+  dwonLabel_->setText(Ui("已完成  ") + QString::number(CalcPercent(received, total)) + '%');
+  RefreshGrid();
+  for (const auto& [job, gauge] : gauges_) gauge->update();
+  if (noJobLeft) CompleteInstallation();
+}
+
+void TFMain::CompleteInstallation() {
+  Form()->Setup3UI->click();
+  timer1_->stop();
+  const std::string installPath = FromQString(Form()->InstallPath->text());
+  const std::string folder = installPath + PathDelim + ProductName();
+  const std::string batchName = "GO.bat";
+  WriteGoBatch(folder + PathDelim + batchName, GoBatchText(installPath, ProductName()));
+  RunLauncher(folder, batchName, "BL.exe");
+  ShowMessageBox({this, Ui("安装完成！"), Ui("柏岚软件"), TMessageIcon::Information, mbOK, mbOK});
+  close();
+}
+
+int TFMain::ColumnWidth(int column) const {
+  return area_.StringGrid1->columnWidth(column) - kGridLine;
+}
+
+int TFMain::VisibleRowCount() const {
+  return area_.StringGrid1->viewport()->height() / (kRowHeight + kGridLine);
+}
+
+void TFMain::RefreshGrid() {
+  model_->Refresh();
+  const auto jobs = lists_->JobList();
+  // Gauges of jobs that left the list go; a gauge keeps its job alive until then.
+  for (auto it = gauges_.begin(); it != gauges_.end();) {
+    const bool listed =
+        std::any_of(jobs.begin(), jobs.end(), [&](const auto& job) { return job.get() == it->first; });
+    if (listed) {
+      ++it;
+    } else {
+      delete it->second;
+      it = gauges_.erase(it);
+    }
+  }
+  for (const auto& job : jobs) {
+    if (!gauges_.count(job.get())) gauges_[job.get()] = new TGaugeWidget(job, area_.StringGrid1->viewport());
+  }
+  StringGrid1TopLeftChanged();
+}
+
+void TFMain::StringGrid1TopLeftChanged() {
+  QTableView* grid = area_.StringGrid1;
+  const int row = std::max(0, grid->rowAt(0));
+  const int column = std::max(0, grid->columnAt(0));
+  QRect cell = grid->visualRect(model_->index(row, column));
+  cell.setSize(QSize(ColumnWidth(column), kRowHeight));
+  PlaceGauges(column, row + 1, cell);
+}
+
+void TFMain::PlaceGauges(int column, int row, QRect rect) {
+  while (column < kGridColumns - kGaugeColumnsFromRight) {
+    rect.translate(ColumnWidth(column) + kGridLine, 0);
+    ++column;
+  }
+  rect.setWidth(ColumnWidth(column));
+  rect.adjust(kGaugeInsetX, kGaugeInsetY, -kGaugeInsetX, -kGaugeInsetY);
+  const int visible = VisibleRowCount();
+  const auto jobs = lists_->JobList();
+  for (int i = 0; i < static_cast<int>(jobs.size()); ++i) {
+    const auto found = gauges_.find(jobs[static_cast<std::size_t>(i)].get());
+    if (found == gauges_.end()) continue;
+    if (i < row - 1 || i >= row + visible) {
+      found->second->Conceal();
+    } else {
+      found->second->Place(rect);
+      rect.translate(0, kRowHeight + kGridLine);
+    }
+  }
+}
+
+bool TFMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == area_.StringGrid1->viewport() && event->type() == QEvent::Resize)
+    StringGrid1TopLeftChanged();
+  return TMainForm::eventFilter(watched, event);
+}
+
+void TFMain::ShowTrayBalloon(const QString& title, const QString& text, int timeoutMs) {
+  // showMessage replaces a balloon that is still showing.
+  if (QSystemTrayIcon::isSystemTrayAvailable() && QSystemTrayIcon::supportsMessages()) {
+    trayIcon_->showMessage(title, text, QSystemTrayIcon::Information, timeoutMs);
+  }
+  emit balloonShown(title, text, timeoutMs);
+}
+
+void TFMain::changeEvent(QEvent* event) {
+  TMainForm::changeEvent(event);
+  // Minimised, the window shows only as the tray icon; without a tray it stays
+  // on the task bar, or the user could never bring it back.
+  if (event->type() == QEvent::WindowStateChange && isMinimized() && trayIcon_->isVisible()) {
+    QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
+  }
+}
+
+bool TFMain::FormCloseQuery() {
+  const auto jobs = lists_->JobList();
+  const bool anyRunning =
+      std::any_of(jobs.begin(), jobs.end(), [](const auto& job) { return job->Running != 0; });
+  if (!anyRunning) return true;
+  if (ShowMessageBox({this, Ui("软件正在安装,是否退出安装？"), Ui("确认信息"), TMessageIcon::Question,
+                      mbYes | mbNo, mbNo}) != mbYes) {
+    return false;
+  }
+  for (const auto& job : jobs) {
+    if (job->Running != 1) continue;
+    job->RequestStop();
+    StopWait([job] { return job; });
+  }
+  return true;
+}
+
+void TFMain::closeEvent(QCloseEvent* event) {
+  // A close asked for while the query waits (its loop keeps the window
+  // answering) is refused: the first query decides.
+  if (closeQueryRunning_ || closed_) {
+    event->setAccepted(closed_);
+    return;
+  }
+  closeQueryRunning_ = true;
+  const bool mayClose = FormCloseQuery();
+  closeQueryRunning_ = false;
+  if (!mayClose) {
+    event->ignore();
+    return;
+  }
+  FormClose();
+  event->accept();
+}
+
+// Releases every job still listed. A job whose transfer is still going after
+// the waits is kept alive by its own thread, which finishes on it; the window
+// no longer takes part (the job's host reference is weak). Before the program
+// ends, every run is asked to stop and given the stop wait once more.
+void TFMain::FormClose() {
+  closed_ = true;
+  timer1_->stop();
+  ShowPic()->stop();
+  for (auto& [job, gauge] : gauges_) delete gauge;
+  gauges_.clear();
+  const auto jobs = lists_->ReleaseJobs();
+  for (const auto& job : jobs) job->RequestStop();
+  const std::uint32_t started = GetTickCount32();
+  for (const auto& job : jobs) {
+    const std::uint32_t spent = TickDiff(GetTickCount32(), started);
+    if (spent >= kStopWaitMs) break;
+    job->WaitUntilIdle(kStopWaitMs - spent);
+  }
+  model_->Refresh();
+}
+
+}  // namespace bailan

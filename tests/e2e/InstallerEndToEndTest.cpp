@@ -1,0 +1,112 @@
+// The built installer program against the demo server, under its own Xvfb, driven
+// with xdotool by the same script as the README's run command.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <set>
+#include <thread>
+
+#include "DemoProduct.h"
+#include "DemoSite.h"
+#include "StaticHttpServer.h"
+#include "platform/Cp936.h"
+#include "support/Subprocess.h"
+#include "support/TempDir.h"
+
+namespace bailan::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uint16_t kServerPort = 18931;  // the address the installer is built with
+constexpr int kInstallTimeoutMs = 180000;     // the whole drive: start, 30 MB, completion
+constexpr int kStartTimeoutMs = 10000;
+
+// An X server of its own on a free display, for as long as the object lives.
+class TXvfb {
+ public:
+  // Starts Xvfb and waits until it serves; Display() stays empty when it did
+  // not come up in time. The X server is killed when the object goes away.
+  TXvfb()
+      : process_(
+            {"/usr/bin/env", "Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+      // Xvfb writes its display number on stdout once it accepts clients; the
+      // file may not even exist yet.
+      std::string out;
+      try {
+        out = process_.Stdout();
+      } catch (const std::exception&) {
+      }
+      if (out.find('\n') != std::string::npos) {
+        display_ = ":" + out.substr(0, out.find('\n'));
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+  }
+  const std::string& Display() const { return display_; }
+
+ private:
+  TSubprocess process_;
+  std::string display_;
+};
+
+// Every file below `folder`, as paths relative to it.
+std::set<std::string> FilesBelow(const fs::path& folder) {
+  std::set<std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder))
+    if (!entry.is_directory()) files.insert(fs::relative(entry.path(), folder).string());
+  return files;
+}
+
+TEST(InstallerEndToEndTest, InstallsTheDemoProductAndStartsItsProgram) {
+  TTempDir work;
+  const fs::path site = work / "site", home = work / "home", temp = work / "temp";
+  fs::create_directories(home);
+  fs::create_directories(temp);
+  demo::TStaticServerOptions options;
+  options.Port = kServerPort;
+  demo::TStaticHttpServer server(site, options);
+  demo::WriteDemoSite(site, "http://127.0.0.1:" + std::to_string(kServerPort));
+  TXvfb xvfb;
+  ASSERT_FALSE(xvfb.Display().empty()) << "Xvfb did not start";
+
+  TSubprocess drive({"/usr/bin/env", "DISPLAY=" + xvfb.Display(), "HOME=" + home.string(),
+                     "TEMP=" + temp.string(), "QTWEBENGINE_DISABLE_SANDBOX=1", BAILAN_DRIVER_PATH,
+                     BAILAN_INSTALLER_PATH});
+  ASSERT_EQ(drive.Wait(kInstallTimeoutMs), 0) << drive.Stdout() << drive.Stderr();
+
+  const fs::path product = home / "柏岚软件" / "柏岚销售记账打印软件";
+  std::set<std::string> expected;
+  for (const demo::TDemoArchive& archive : demo::DemoArchives()) {
+    for (const demo::TZipInput& file : archive.Files) {
+      const std::string name = Cp936ToUtf8(file.Name);
+      expected.insert(name);
+      EXPECT_TRUE(ReadFileBytes((product / name).string()) == file.Data) << name;
+    }
+  }
+  // The manifest's local copy stays in TEMP.
+  EXPECT_EQ(ReadFileBytes((temp / "update.ini").string()),
+            ReadFileBytes((site / std::string(demo::kManifestPath).substr(1)).string()));
+  // Nothing else: no partial or resume file, no archive, no launcher.
+  std::set<std::string> found = FilesBelow(product);
+  found.erase(demo::kLaunchProofName);
+  EXPECT_EQ(found, expected);
+
+  // Extraction keeps the program's execute bit, so the launcher starts it.
+  EXPECT_NE(fs::status(product / "BL.exe").permissions() & fs::perms::owner_exec, fs::perms::none);
+  // The program is started detached, after the installer has written and removed
+  // its launcher: give it a moment to leave its proof.
+  const fs::path proof = product / demo::kLaunchProofName;
+  for (int i = 0; i < 100 && !fs::exists(proof); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(ReadFileBytes(proof.string()), demo::kLaunchProofText + product.string() + "\n");
+}
+
+}  // namespace
+}  // namespace bailan::test

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ZipWriter.h"
+
+namespace bailan::demo {
+
+// The big archive's data file: large enough that the progress of a download can
+// be watched, small enough to be made in well under a second.
+inline constexpr std::size_t kBigFileBytes = 30u << 20;
+
+// The file that the product's program stand-in writes into the folder it was
+// started in, and the first words of each line it writes there.
+inline constexpr const char* kLaunchProofName = "BL.started";
+inline constexpr const char* kLaunchProofText = "BL.exe started in ";
+
+// One archive of the demo product, as it is served and what it unpacks to.
+struct TDemoArchive {
+  std::string FileName;  // the last element of its address, e.g. "BLMain.zip"
+  std::vector<TZipInput> Files;
+};
+
+// The demo product: three archives that unpack side by side into the product
+// folder, the first holding the program "BL.exe" (a shell script standing in for
+// it). Every byte is a function of `bigFileBytes` alone, so a test can rebuild
+// the expected folder without asking the server.
+std::vector<TDemoArchive> DemoArchives(std::size_t bigFileBytes = kBigFileBytes);
+
+// The manifest that lists the archives, CP936 with CR LF line ends; each url is
+// `archiveBaseUrl` followed by the archive's file name.
+std::string DemoManifest(const std::vector<TDemoArchive>& archives, const std::string& archiveBaseUrl);
+
+// The showcase page (its body ends in the completion marker) and the licence
+// page, UTF-8 HTML.
+std::string DemoShowcasePage();
+std::string DemoLicencePage();
+
+}  // namespace bailan::demo

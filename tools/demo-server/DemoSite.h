@@ -1,0 +1,20 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace bailan::demo {
+
+// Where the installer looks for each page on the maker's server.
+inline constexpr const char* kManifestPath = "/install/Tavro/Live.txt";
+inline constexpr const char* kArchivePath = "/install/Tavro/";
+inline constexpr const char* kShowcasePath = "/install/VADav/index.html";
+inline constexpr const char* kLicencePath = "/xukexieyi.html";
+
+// Writes the demo product's web site below `root` (created when missing): the
+// manifest, the three archives it lists, the showcase and the licence page.
+// `serverUrl` ("http://127.0.0.1:18931") is the address the manifest's urls use.
+// Throws std::exception when a file cannot be written.
+void WriteDemoSite(const std::filesystem::path& root, const std::string& serverUrl);
+
+}  // namespace bailan::demo
