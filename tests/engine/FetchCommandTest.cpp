@@ -170,6 +170,11 @@ TEST(FetchCommand, FailuresAndUsage) {
       1);
   EXPECT_EQ(err.rfind("EReadTimeout: ", 0), 0u) << err;
 
+  // A size probe without a length leaves nothing to fetch: stopped, with its reason.
+  server.AddScript(TConnectionScript().Respond("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n"));
+  EXPECT_EQ(RunCli({"fetch", server.Url("/nolength.zip"), target.Path()}, &out, &err, 10000), 1);
+  EXPECT_NE(err.find("\nESizeError: The server gives no size"), std::string::npos) << err;
+
   EXPECT_EQ(RunCli({"fetch", server.Url("/a")}, &out, &err), 2);
   EXPECT_EQ(RunCli({"fetch", "--read-timeout", "soon", "u", "f"}, &out, &err), 2);
   EXPECT_EQ(RunCli({"fetch", "--segments", "11", "u", "f"}, &out, &err), 2);
