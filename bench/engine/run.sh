@@ -39,7 +39,7 @@ run_tool() {  # name folder url
 scenario() {  # title directives [tools] [reset-after-bytes]
   local title="$1" directives="$2" tools="${3:-bailan aria2c curl}" reset_after="${4:-}"
   bench_nginx_start "$work/root" "$directives"
-  local url="http://127.0.0.1:$NGINX_PORT/data.bin"
+  local url="http://127.0.0.1:$NGINX_PORT/data.bin" direct="http://127.0.0.1:$NGINX_PORT/data.bin"
   if [ -n "$reset_after" ]; then
     local proxy_port
     proxy_port=$(bench_free_port)
@@ -51,7 +51,7 @@ scenario() {  # title directives [tools] [reset-after-bytes]
   echo "== $title: ${size_mib} MiB"
   printf '%-8s %4s %8s %8s %10s %s\n' tool run wall_s cpu_s peak_MiB sha256
   # One unmeasured fetch warms the server's page cache and the disk.
-  rm -rf "$work/warm" && mkdir -p "$work/warm" && curl -s -o "$work/warm/data.bin" "$url" && rm -rf "$work/warm" && sync
+  rm -rf "$work/warm" && mkdir -p "$work/warm" && curl -s -o "$work/warm/data.bin" "$direct" && rm -rf "$work/warm" && sync
   for run in $(seq 1 "$runs"); do
     for tool in $tools; do
       local folder="$work/out-$tool-$run"

@@ -14,11 +14,14 @@ BLOCK = 65536  # bytes per receive
 
 
 def abort(sock):
+    # A zero linger turns the close into a reset; shutting the reading side
+    # first wakes the other thread's receive, which holds the socket open.
     try:
         sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
-        sock.close()
+        sock.shutdown(socket.SHUT_RD)
     except OSError:
         pass
+    sock.close()
 
 
 def pump(source, target, limit, on_end):

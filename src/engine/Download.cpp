@@ -100,10 +100,8 @@ TSegmentOutcome TDownload::CheckReply(const THttpResponse& reply) const {
     const std::size_t slash = range.find('/');
     const std::string given = slash == std::string::npos ? "" : range.substr(slash + 1);
     if (!given.empty() && given.find_first_not_of("0123456789") == std::string::npos) {
-      const std::int64_t sent = given.size() <= kMaxSizeDigits ? std::stoll(given) : -1;
-      if (sent != total) {
+      if (given.size() > kMaxSizeDigits || std::stoll(given) != total) {
         verdict.End = TSegmentEnd::Resized;
-        verdict.NewTotal = sent;
         return verdict;
       }
     }
@@ -115,10 +113,7 @@ TSegmentOutcome TDownload::CheckReply(const THttpResponse& reply) const {
   }
   if (Position == 0 && reply.IsSuccess()) {
     // The whole resource from its first byte: its length is the resource's size.
-    if (reply.HasContentLength() && reply.ContentLength != total) {
-      verdict.End = TSegmentEnd::Resized;
-      verdict.NewTotal = reply.ContentLength;
-    }
+    if (reply.HasContentLength() && reply.ContentLength != total) verdict.End = TSegmentEnd::Resized;
     return verdict;
   }
   verdict.End = TSegmentEnd::Refused;
@@ -163,6 +158,8 @@ void TDownload::Execute() {
     outcome = TSegmentOutcome{TSegmentEnd::Failed, error.ClassName(), error.Message()};
   } catch (const std::exception& error) {
     outcome = TSegmentOutcome{TSegmentEnd::Failed, "Exception", error.what()};
+  } catch (...) {
+    outcome = TSegmentOutcome{TSegmentEnd::Failed, "Exception", "unknown failure"};
   }
   // A stop cuts the connection short: the read it breaks is no failure.
   if (outcome.End == TSegmentEnd::Failed && table.StopFlags[Index]) outcome = TSegmentOutcome{};

@@ -30,6 +30,8 @@ constexpr std::uint32_t kSaveIntervalMs = 2000;
 constexpr std::int32_t kMaxTriesWithoutData = 8;
 // The largest size a table can hold; a larger resource cannot be received.
 constexpr std::int64_t kLargestSize = 2147483647;
+// A length with more digits than this does not fit 64 bits: no length at all.
+constexpr std::size_t kMaxLengthDigits = 18;
 // The class recorded for a resource too large to be received.
 constexpr const char* kTooLargeClass = "ESizeError";
 
@@ -55,7 +57,8 @@ std::string FailurePhrase(const std::string& className) {
 std::int64_t ReplyLength(const THttpResponse& reply) {
   if (reply.HasContentLength()) return reply.ContentLength;
   const std::string text = Trim(reply.Headers.Value("Content-Length"));
-  if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos)
+  if (text.empty() || text.size() > kMaxLengthDigits ||
+      text.find_first_not_of("0123456789") != std::string::npos)
     return -1;
   return std::stoll(text);
 }
@@ -136,6 +139,8 @@ void TDownloadManager::Run() {
       Job->RecordRunError(error.ClassName(), error.Message());
     } catch (const std::exception& error) {
       Job->RecordRunError("Exception", error.what());
+    } catch (...) {
+      Job->RecordRunError("Exception", "unknown failure");
     }
     if (end != TMonitorEnd::Restart) {
       CloseRun();

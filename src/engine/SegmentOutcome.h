@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 namespace bailan {
@@ -18,9 +17,8 @@ enum class TSegmentEnd {
 // transfer thread after it has seen that flag set.
 struct TSegmentOutcome {
   TSegmentEnd End = TSegmentEnd::Finished;
-  std::string ErrorClass;      // the failure's class, for Failed and Refused
-  std::string ErrorMessage;    // its message (English for a refusal)
-  std::int64_t NewTotal = -1;  // for Resized: the size the server gave
+  std::string ErrorClass;    // the failure's class
+  std::string ErrorMessage;  // its message (English for a refusal)
 };
 
 }  // namespace bailan

@@ -166,7 +166,20 @@ TEST(FetchCommand, FailuresAndUsage) {
   EXPECT_NE(err.find(": "), std::string::npos) << err;
   EXPECT_EQ(ReadFileBytes(target / "broken.zip"), "PK but not really an archive");  // kept for a look
 
+  // A size probe that is never answered fails after the read time-out given.
+  server.AddScript(TConnectionScript().ReadRequest().Hang());
+  EXPECT_EQ(
+      RunCli({"fetch", "--read-timeout", "300", server.Url("/mute.zip"), target.Path()}, &out, &err, 10000),
+      1);
+  EXPECT_EQ(err.rfind("EReadTimeout: ", 0), 0u) << err;
+
+  // A size probe without a length leaves nothing to fetch: stopped, with its reason.
+  server.AddScript(TConnectionScript().Respond("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n"));
+  EXPECT_EQ(RunCli({"fetch", server.Url("/nolength.zip"), target.Path()}, &out, &err, 10000), 1);
+  EXPECT_NE(err.find("\nESizeError: The server gives no size"), std::string::npos) << err;
+
   EXPECT_EQ(RunCli({"fetch", server.Url("/a")}, &out, &err), 2);
+  EXPECT_EQ(RunCli({"fetch", "--read-timeout", "soon", "u", "f"}, &out, &err), 2);
   EXPECT_EQ(RunCli({"fetch", "--segments", "11", "u", "f"}, &out, &err), 2);
   EXPECT_EQ(RunCli({"fetch", "--bogus", "u", "f"}, &out, &err), 2);
   EXPECT_NE(err.find("usage"), std::string::npos);
