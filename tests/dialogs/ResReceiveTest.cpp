@@ -7,10 +7,10 @@
 #include <QTreeWidget>
 #include <vector>
 
-#include "dialogs/ResReceive.h"
+#include "qt/dialogs/ResReceive.h"
 #include "engine/DownloadJob.h"
-#include "installer/MessageBox.h"
-#include "installer/QtText.h"
+#include "qt/installer/MessageBox.h"
+#include "qt/installer/QtText.h"
 #include "platform/Cp936.h"
 #include "receive/ReceiveLists.h"
 #include "support/EngineRun.h"

@@ -9,13 +9,13 @@
 #include <QRawFont>
 #include <QTest>
 
-#include "installer/Fonts.h"
-#include "installer/GlobalTexts.h"
-#include "installer/LedProgressBar.h"
-#include "installer/MainForm.h"
-#include "installer/ManifestFetch.h"
-#include "installer/MessageBox.h"
-#include "installer/QtText.h"
+#include "qt/installer/Fonts.h"
+#include "receive/GlobalTexts.h"
+#include "qt/installer/LedProgressBar.h"
+#include "qt/installer/MainForm.h"
+#include "receive/ManifestFetch.h"
+#include "qt/installer/MessageBox.h"
+#include "qt/installer/QtText.h"
 #include "platform/Cp936.h"
 #include "ui_MainForm.h"
 

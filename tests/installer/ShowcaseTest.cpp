@@ -13,10 +13,10 @@
 #include <filesystem>
 #include <thread>
 
-#include "installer/MainForm.h"
-#include "installer/ManifestFetch.h"
-#include "installer/MessageBox.h"
-#include "installer/ShowcaseView.h"
+#include "qt/installer/MainForm.h"
+#include "receive/ManifestFetch.h"
+#include "qt/installer/MessageBox.h"
+#include "qt/installer/ShowcaseView.h"
 #include "platform/IniFile.h"
 #include "support/Subprocess.h"
 #include "support/TestServer.h"

@@ -1,9 +1,9 @@
-#include "installer/GetUpdateThread.h"
+#include "qt/installer/GetUpdateThread.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
 
-#include "installer/MainForm.h"
+#include "qt/installer/MainForm.h"
 
 namespace bailan {
 

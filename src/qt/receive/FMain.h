@@ -6,8 +6,8 @@
 #include <map>
 #include <memory>
 
-#include "installer/MainForm.h"
-#include "receive/window/ReceiveArea.h"
+#include "qt/installer/MainForm.h"
+#include "qt/receive/ReceiveArea.h"
 
 class QLabel;
 class QSystemTrayIcon;

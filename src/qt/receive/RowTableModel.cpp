@@ -1,6 +1,6 @@
-#include "receive/window/RowTableModel.h"
+#include "qt/receive/RowTableModel.h"
 
-#include "installer/QtText.h"
+#include "qt/installer/QtText.h"
 #include "receive/ReceiveLists.h"
 #include "receive/RowTable.h"
 

@@ -1,6 +1,6 @@
-#include "installer/GlobalTexts.h"
+#include "receive/GlobalTexts.h"
 
-#include "installer/GlobalTextsConfig.h"
+#include "receive/GlobalTextsConfig.h"
 #include "platform/Cp936.h"
 
 namespace bailan {

@@ -1,9 +1,9 @@
-#include "installer/MessageBox.h"
+#include "qt/installer/MessageBox.h"
 
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "installer/QtText.h"
+#include "qt/installer/QtText.h"
 #include "platform/Cp936.h"
 
 namespace bailan {

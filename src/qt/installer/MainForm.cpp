@@ -1,4 +1,4 @@
-#include "installer/MainForm.h"
+#include "qt/installer/MainForm.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -11,13 +11,13 @@
 #include <QUrl>
 #include <QWindow>
 
-#include "installer/GetUpdateThread.h"
-#include "installer/GlobalTexts.h"
-#include "installer/HandlerConnection.h"
-#include "installer/ManifestFetch.h"
-#include "installer/MessageBox.h"
-#include "installer/PictureStrip.h"
-#include "installer/QtText.h"
+#include "qt/installer/GetUpdateThread.h"
+#include "receive/GlobalTexts.h"
+#include "qt/installer/HandlerConnection.h"
+#include "receive/ManifestFetch.h"
+#include "qt/installer/MessageBox.h"
+#include "qt/installer/PictureStrip.h"
+#include "qt/installer/QtText.h"
 #include "platform/Exception.h"
 #include "platform/InstallFolder.h"
 #include "ui_MainForm.h"

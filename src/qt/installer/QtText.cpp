@@ -1,4 +1,4 @@
-#include "installer/QtText.h"
+#include "qt/installer/QtText.h"
 
 #include <QStringDecoder>
 

@@ -1,4 +1,4 @@
-#include "installer/PictureStrip.h"
+#include "qt/installer/PictureStrip.h"
 
 namespace bailan {
 

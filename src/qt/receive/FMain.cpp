@@ -1,4 +1,4 @@
-#include "receive/window/FMain.h"
+#include "qt/receive/FMain.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -14,11 +14,11 @@
 #include <QTimer>
 
 #include "engine/DownloadJob.h"
-#include "installer/GlobalTexts.h"
-#include "installer/HandlerConnection.h"
-#include "installer/ManifestFetch.h"
-#include "installer/MessageBox.h"
-#include "installer/QtText.h"
+#include "receive/GlobalTexts.h"
+#include "qt/installer/HandlerConnection.h"
+#include "receive/ManifestFetch.h"
+#include "qt/installer/MessageBox.h"
+#include "qt/installer/QtText.h"
 #include "platform/Cp936.h"
 #include "platform/Launcher.h"
 #include "platform/Path.h"
@@ -27,10 +27,10 @@
 #include "receive/ListLock.h"
 #include "receive/Progress.h"
 #include "receive/ReceiveLists.h"
-#include "receive/window/GaugeWidget.h"
-#include "receive/window/JobGridDelegate.h"
-#include "receive/window/RecordPages.h"
-#include "receive/window/RowTableModel.h"
+#include "qt/receive/GaugeWidget.h"
+#include "qt/receive/JobGridDelegate.h"
+#include "qt/receive/RecordPages.h"
+#include "qt/receive/RowTableModel.h"
 #include "transport/http/AntiFreeze.h"
 #include "ui_MainForm.h"
 

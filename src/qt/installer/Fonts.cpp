@@ -1,9 +1,9 @@
-#include "installer/Fonts.h"
+#include "qt/installer/Fonts.h"
 
 #include <QFont>
 #include <QStringList>
 
-#include "installer/QtText.h"
+#include "qt/installer/QtText.h"
 
 namespace bailan {
 

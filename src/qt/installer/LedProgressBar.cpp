@@ -1,4 +1,4 @@
-#include "installer/LedProgressBar.h"
+#include "qt/installer/LedProgressBar.h"
 
 #include <QPainter>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "installer/PictureButton.h"
+#include "qt/installer/PictureButton.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "dialogs/ResReceive.h"
+#include "qt/dialogs/ResReceive.h"
 
 #include <QCoreApplication>
 #include <QFont>
@@ -8,8 +8,8 @@
 #include <array>
 #include <utility>
 
-#include "installer/MessageBox.h"
-#include "installer/QtText.h"
+#include "qt/installer/MessageBox.h"
+#include "qt/installer/QtText.h"
 #include "platform/Cp936.h"
 #include "platform/DateTime.h"
 #include "platform/Exception.h"

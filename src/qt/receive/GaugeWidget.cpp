@@ -1,4 +1,4 @@
-#include "receive/window/GaugeWidget.h"
+#include "qt/receive/GaugeWidget.h"
 
 #include <QPainter>
 #include <algorithm>

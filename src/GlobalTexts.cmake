@@ -1,4 +1,4 @@
-# The installer window and its program. The six global texts are fixed when the
+# The six global texts are fixed when the
 # program is built: one build installs one product. They are UTF-8 here and
 # become CP936 inside the program; as a cache entry holds one line, a text writes
 # its line breaks as the C escapes \n and \r (and a backslash as \\).
@@ -37,15 +37,5 @@ bailan_c_literal(BAILAN_WARNING_TEXT_C "${BAILAN_WARNING_TEXT}")
 bailan_c_literal(BAILAN_MANIFEST_URL_C "${_manifest_url}")
 bailan_c_literal(BAILAN_SHOWCASE_URL_C "${_showcase_url}")
 bailan_c_literal(BAILAN_LICENSE_URL_C "${_license_url}")
-configure_file(GlobalTextsConfig.h.in ${CMAKE_CURRENT_BINARY_DIR}/generated/installer/GlobalTextsConfig.h @ONLY)
+configure_file(receive/GlobalTextsConfig.h.in ${CMAKE_CURRENT_BINARY_DIR}/generated/receive/GlobalTextsConfig.h @ONLY)
 
-bailan_qt_library(bailan_installer_ui bailan_receive bailan_assets Qt6::Widgets Qt6::WebEngineWidgets)
-target_include_directories(bailan_installer_ui PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated)
-
-# The program: the receive window extends the installer window, so it links the
-# library of the receive window (defined after this folder).
-add_executable(bailan-setup program/Main.cpp)
-target_link_libraries(bailan-setup PRIVATE bailan_receive_ui)
-# The generated form is part of the library's interface: the receive window and
-# the tests reach the controls through it.
-target_include_directories(bailan_installer_ui PUBLIC ${CMAKE_CURRENT_BINARY_DIR}/bailan_installer_ui_autogen/include)

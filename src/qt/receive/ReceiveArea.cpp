@@ -1,4 +1,4 @@
-#include "receive/window/ReceiveArea.h"
+#include "qt/receive/ReceiveArea.h"
 
 #include <QAction>
 #include <QFrame>
@@ -11,8 +11,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "installer/PictureStrip.h"
-#include "installer/QtText.h"
+#include "qt/installer/PictureStrip.h"
+#include "qt/installer/QtText.h"
 
 namespace bailan {
 namespace {

@@ -2,11 +2,11 @@
 #include <QApplication>
 #include <cstdlib>
 
-#include "dialogs/ResReceive.h"
-#include "installer/Fonts.h"
-#include "installer/QtText.h"
+#include "qt/dialogs/ResReceive.h"
+#include "qt/installer/Fonts.h"
+#include "qt/installer/QtText.h"
 #include "platform/Launcher.h"
-#include "receive/window/FMain.h"
+#include "qt/receive/FMain.h"
 
 int main(int argc, char** argv) {
   // The web engine's sandbox refuses to start for the super-user.

@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-#include "installer/MessageBox.h"
+#include "qt/installer/MessageBox.h"
 
 namespace bailan {
 

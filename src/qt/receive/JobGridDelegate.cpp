@@ -1,9 +1,9 @@
-#include "receive/window/JobGridDelegate.h"
+#include "qt/receive/JobGridDelegate.h"
 
 #include <QPainter>
 
 #include "engine/DownloadJob.h"
-#include "installer/PictureStrip.h"
+#include "qt/installer/PictureStrip.h"
 
 namespace bailan {
 

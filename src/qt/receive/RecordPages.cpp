@@ -1,4 +1,4 @@
-#include "receive/window/RecordPages.h"
+#include "qt/receive/RecordPages.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -8,17 +8,17 @@
 #include <QTableView>
 #include <utility>
 
-#include "installer/MessageBox.h"
-#include "installer/QtText.h"
+#include "qt/installer/MessageBox.h"
+#include "qt/installer/QtText.h"
 #include "platform/Cp936.h"
 #include "platform/FileSystem.h"
 #include "platform/Path.h"
 #include "receive/RecordRows.h"
-#include "receive/window/DesktopShell.h"
-#include "receive/window/FMain.h"
-#include "receive/window/JobGridDelegate.h"
-#include "receive/window/ReceiveArea.h"
-#include "receive/window/RowTableModel.h"
+#include "qt/receive/DesktopShell.h"
+#include "qt/receive/FMain.h"
+#include "qt/receive/JobGridDelegate.h"
+#include "qt/receive/ReceiveArea.h"
+#include "qt/receive/RowTableModel.h"
 
 namespace bailan {
 namespace {

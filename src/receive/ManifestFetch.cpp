@@ -1,6 +1,6 @@
-#include "installer/ManifestFetch.h"
+#include "receive/ManifestFetch.h"
 
-#include "installer/GlobalTexts.h"
+#include "receive/GlobalTexts.h"
 #include "platform/FileStream.h"
 #include "platform/FileSystem.h"
 #include "platform/Path.h"

@@ -1,10 +1,10 @@
-#include "receive/window/DesktopShell.h"
+#include "qt/receive/DesktopShell.h"
 
 #include <QDesktopServices>
 #include <QUrl>
 #include <utility>
 
-#include "installer/QtText.h"
+#include "qt/installer/QtText.h"
 
 namespace bailan {
 namespace {

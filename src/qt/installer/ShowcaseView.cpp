@@ -1,4 +1,4 @@
-#include "installer/ShowcaseView.h"
+#include "qt/installer/ShowcaseView.h"
 
 #include <QPointer>
 #include <QVBoxLayout>
