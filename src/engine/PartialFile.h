@@ -37,7 +37,8 @@ std::string ChooseFinalName(const std::string& path);
 // Finalises a complete resource: chooses the final name, waits until every
 // segment thread of slots 1..count has set its done flag (a segment thread sets it
 // only after closing its handle), renames the partial file, then deletes the
-// resume file, ignoring whether that succeeds. Returns the final path. Raises
+// resume file and any temporary file a save left beside it, ignoring whether
+// that succeeds. Returns the final path. Raises
 // EInOutError naming the file when the wait and the rename have not succeeded
 // within kFinaliseTimeoutMs (`timeoutMs` for tests).
 std::string FinalisePartialFile(const std::string& partialPath, const std::string& resumePath,

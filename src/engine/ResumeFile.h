@@ -50,7 +50,8 @@ TResumeLoadResult LoadResumeFile(const std::string& path, TSegmentTable& table);
 // crash at any moment leaves either the old file or the new one, whole: the
 // counts are taken first, then `flushData` runs (it must put every byte they
 // count on the disk), then the image is written to `path` + kResumeTempSuffix,
-// flushed, and renamed over `path`. Raises EFCreateError or EInOutError.
+// flushed, and renamed over `path`; a save that fails leaves no temporary file.
+// Raises EFCreateError or EInOutError.
 void SaveResumeFile(const std::string& path, const TResumeHeader& header, const TSegmentTable& table,
                     const std::function<void()>& flushData = {});
 

@@ -24,7 +24,8 @@ TEST(GoBatch, FolderIsQuotedAndItsPercentSignsDoubled) {
       {"D:\\", "P", "cd /d \"D:\\\\P\""},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(GoBatchText(c.InstallPath, c.ProductName), "@echo off\r\n" + c.CdLine + "\r\nBL.exe\r\ndel %0\r\n")
+    EXPECT_EQ(GoBatchText(c.InstallPath, c.ProductName),
+              "@echo off\r\n" + c.CdLine + "\r\nBL.exe\r\ndel %0\r\n")
         << c.InstallPath;
   }
 }
