@@ -32,6 +32,9 @@ class TFile {
   // Creates `path` for reading and writing, replacing an existing file (its
   // contents are lost).
   static TFile Create(const std::string& path, TShareMode share);
+  // As Create, but an existing symbolic link of that name (on Windows any
+  // reparse point) is not followed: the creation fails with EFCreateError.
+  static TFile CreateNoLink(const std::string& path, TShareMode share);
   // Opens an existing file.
   static TFile Open(const std::string& path, TAccess access, TShareMode share);
   // Creates a new file of a private name in the folder of `besidePath`: `besidePath`,

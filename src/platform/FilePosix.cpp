@@ -41,6 +41,15 @@ TFile TFile::Create(const std::string& path, TShareMode /*share: none on Linux*/
   return TFile(path, fd);
 }
 
+TFile TFile::CreateNoLink(const std::string& path, TShareMode /*share: none on Linux*/) {
+  int fd =
+      ::open(ToHostPath(path).c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, kNewFileMode);
+  if (fd < 0) {
+    throw EFCreateError(Format("Cannot create file \"%s\". %s", path, LastSystemErrorText()));
+  }
+  return TFile(path, fd);
+}
+
 TFile TFile::CreateTemporary(const std::string& besidePath) {
   int error = 0;
   for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {

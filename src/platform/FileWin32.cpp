@@ -62,6 +62,15 @@ TFile TFile::Create(const std::string& path, TShareMode share) {
   return TFile(path, reinterpret_cast<std::intptr_t>(handle));
 }
 
+TFile TFile::CreateNoLink(const std::string& path, TShareMode share) {
+  // CREATE_ALWAYS would write through a link: an entry that is one is refused.
+  if (IsLink(path)) {
+    throw EFCreateError(
+        Format("Cannot create file \"%s\". %s", path, SystemErrorText(ERROR_CANT_ACCESS_FILE)));
+  }
+  return Create(path, share);
+}
+
 TFile TFile::CreateTemporary(const std::string& besidePath) {
   // CREATE_NEW fails on any existing entry of the name, a reparse point too.
   DWORD error = 0;
