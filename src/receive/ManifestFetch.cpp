@@ -85,13 +85,16 @@ bool FetchManifestFrom(const std::string& url) {
     LastFailure() = error.what();  // a failed transfer; page 2 reports it
   }
   file.File().Close();
-  std::string reason;
-  if (LastFailure().empty() && !ReplaceFile(temporary, path, &reason)) {
-    LastFailure() = Format("Cannot rename file \"%s\" to \"%s\". %s", temporary, path, reason);
-  }
   if (!LastFailure().empty()) {
     DeleteFile(temporary);
     return false;
+  }
+  // A copy that cannot take the name (a read-only "update.ini", a folder of
+  // that name) is a file that cannot be created, reported as such.
+  std::string reason;
+  if (!ReplaceFile(temporary, path, &reason)) {
+    DeleteFile(temporary);
+    throw EFCreateError(Format("Cannot create file \"%s\". %s", path, reason));
   }
   SetManifestIni(std::make_unique<TIniFile>(path));
   return true;

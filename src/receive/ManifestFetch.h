@@ -21,7 +21,8 @@ std::string ManifestPath();
 // at most TIniFile::kMaxFileSize bytes of it, and renamed over ManifestPath()
 // once it is whole; a failed fetch deletes it and leaves ManifestPath() as it
 // was. Every failure of the transfer gives false without a message; a folder
-// that takes no new file raises EFCreateError. Runs on the GUI thread, which
+// that takes no new file, or a copy that cannot take the name, raises
+// EFCreateError. Runs on the GUI thread, which
 // keeps answering the user through the registered anti-freeze meanwhile.
 bool FetchManifest();
 // The same from another address (tests).

@@ -84,6 +84,11 @@ TEST_F(ManifestFetch, FailedTransferLeavesNoFileAndAFolderWithoutRoomRaises) {
   EXPECT_FALSE(FetchManifestFrom(server.Url("/absent")));
   EXPECT_EQ(ManifestIni(), nullptr);
   EXPECT_TRUE(Entries().empty());
+  // A folder that takes no file, and a copy that cannot take the name.
+  server.AddFile("/m", kManifest);
+  ASSERT_TRUE(ForceDirectories(dir / "update.ini/inside"));
+  EXPECT_THROW(FetchManifestFrom(server.Url("/m")), EFCreateError);
+  EXPECT_EQ(Entries(), std::vector<std::string>{"update.ini"});
   test::SetEnvironment("TEMP", (dir / "missing").c_str());
   EXPECT_THROW(FetchManifestFrom(server.Url("/absent")), EFCreateError);
 }
