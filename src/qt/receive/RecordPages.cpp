@@ -154,6 +154,8 @@ void TRecordPages::pmiOpenClick() {
   if (!record) return;
   std::string folder = record->SavePath.Get();
   if (!folder.empty()) folder = IncludeTrailingPathDelimiter(folder);
+  // FileExists and ShellOpen spell the path for the host alike (ToHostPath):
+  // the file checked is the file opened, whatever bytes its name holds.
   const std::string path = folder + record->FileName.Get();
   if (FileExists(path)) {
     ShellOpen(path);
