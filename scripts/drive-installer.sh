@@ -76,6 +76,7 @@ shot() {
 QT_QPA_PLATFORM=xcb "$installer" >"$log" 2>&1 &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true; rm -f "$log"' EXIT
+trap 'exit 1' TERM INT HUP  # so that the exit trap ends the installer then too
 
 confirm "$(wait_window '^必读提示$')"
 sleep 1.5  # the first paints after the box

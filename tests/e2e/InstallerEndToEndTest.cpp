@@ -20,7 +20,6 @@
 #include "ProcessGroup.h"
 #include "StaticHttpServer.h"
 #include "platform/Cp936.h"
-#include "support/Subprocess.h"
 #include "support/TempDir.h"
 
 namespace bailan::test {
@@ -47,22 +46,25 @@ bool OnPath(const std::string& program) {
 class TXvfb {
  public:
   // Starts Xvfb and waits until it serves; Display() stays empty when it did
-  // not come up in time. The X server is killed when the object goes away.
+  // not come up in time. The X server ends with the object (or with the test).
   TXvfb()
       : process_(
             {"/usr/bin/env", "Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
     while (std::chrono::steady_clock::now() < deadline) {
-      // Xvfb writes its display number on stdout once it accepts clients; the
-      // file may not even exist yet.
+      // Xvfb writes its display number as a line of its own once it accepts
+      // clients, among whatever it warns about; the file may not even exist yet.
       std::string out;
       try {
-        out = process_.Stdout();
+        out = process_.Output();
       } catch (const std::exception&) {
       }
-      if (out.find('\n') != std::string::npos) {
-        display_ = ":" + out.substr(0, out.find('\n'));
-        return;
+      std::stringstream lines(out);
+      for (std::string line; std::getline(lines, line);) {
+        if (!lines.eof() && !line.empty() && line.find_first_not_of("0123456789") == std::string::npos) {
+          display_ = ":" + line;
+          return;
+        }
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
@@ -70,7 +72,7 @@ class TXvfb {
   const std::string& Display() const { return display_; }
 
  private:
-  TSubprocess process_;
+  TProcessGroup process_;
   std::string display_;
 };
 
