@@ -15,7 +15,7 @@ TShellOpener& Opener() {
 
 // The host's spelling as text: UTF-8 on Linux, UTF-16 on Windows (THostPath
 // picks the overload, and each is exact).
-QString FromHostSpelling(const std::string& utf8) {
+[[maybe_unused]] QString FromHostSpelling(const std::string& utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 [[maybe_unused]] QString FromHostSpelling(const std::wstring& utf16) {
