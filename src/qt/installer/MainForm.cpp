@@ -107,7 +107,9 @@ TMainForm::~TMainForm() = default;
 void TMainForm::FitInstallPathFont() {
   QLineEdit* field = ui_->InstallPath;
   field->ensurePolished();
-  const QFont fitted = FitFontToHeight(field->font(), field->height());
+  const QFont designed = field->font();
+  const QFont fitted = FitFontToHeight(designed, field->height());
+  if (fitted == designed || fitted.pixelSize() <= 0) return;
   // The window's style sheet sets the fonts; the field's own sheet wins over it.
   field->setStyleSheet(QStringLiteral("font-family: \"%1\"; font-size: %2px;")
                            .arg(fitted.families().value(0, fitted.family()))
