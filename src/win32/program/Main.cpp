@@ -1,7 +1,8 @@
 // bailan-setup.exe: the online installer, plain Win32. No arguments are read.
+#include <windows.h>
+// after windows.h, which they need
 #include <commctrl.h>
 #include <ole2.h>
-#include <windows.h>
 
 #include <stdexcept>
 
