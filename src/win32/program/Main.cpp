@@ -15,7 +15,7 @@ namespace {
 
 constexpr DWORD kMaxVariableLength = 256;  // a test server's address is short
 
-// The test run's server, when BAILAN_TEST_SERVER names one on the loopback
+// The test run's server, when BAILAN_TEST_SERVER_URL names one on the loopback
 // address; otherwise the built-in addresses stay.
 void ApplyTestServer(bailan::TMainForm& form) {
   wchar_t value[kMaxVariableLength] = {};
