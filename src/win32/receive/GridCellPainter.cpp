@@ -1,6 +1,6 @@
 #include "win32/receive/GridCellPainter.h"
 
-#include "win32/common/Text.h"
+#include "win32/common/WideText.h"
 
 namespace bailan {
 namespace {
@@ -22,7 +22,7 @@ void TGridCellPainter::Draw(HDC dc, const TStringGrid& grid, int column, int row
     return;
   }
   if (column >= grid.ColumnCount()) return;
-  const std::wstring wide = ToWide(text);
+  const std::wstring wide = Wide(text);
   SIZE size{};
   GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
   int x = rect.Left + kTextInset;

@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "win32/common/Text.h"
+#include "win32/common/Handles.h"
+#include "win32/common/WideText.h"
 
 namespace bailan {
 namespace {
@@ -32,52 +33,17 @@ RECT ToRect(const TCellRect& cell) {
   return {cell.Left, cell.Top, cell.Right, cell.Bottom};
 }
 
-ATOM RegisterGridClass(WNDPROC procedure) {
-  static const ATOM atom = [procedure] {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_DBLCLKS;  // a double click is the grid's second command
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
-    return RegisterClassExW(&windowClass);
-  }();
-  return atom;
-}
-
 }  // namespace
 
-TStringGrid::TStringGrid(HWND parent, const RECT& rect, std::vector<int> columnWidths, int rowHeight)
+TStringGrid::TStringGrid(HWND parent, const RECT& bounds, std::vector<int> columnWidths, int rowHeight)
     : layout_(std::move(columnWidths), rowHeight) {
-  RegisterGridClass(&TStringGrid::WindowProc);
   // No WS_TABSTOP: the grid is never reached by the keyboard.
-  hwnd_ = CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_CLIPCHILDREN, rect.left,
-                          rect.top, rect.right - rect.left, rect.bottom - rect.top, parent, nullptr,
-                          GetModuleHandleW(nullptr), this);
-}
-
-TStringGrid::~TStringGrid() {
-  if (hwnd_ != nullptr && IsWindow(hwnd_)) {
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    DestroyWindow(hwnd_);
-  }
-}
-
-LRESULT CALLBACK TStringGrid::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* grid = static_cast<TStringGrid*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    grid->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(grid));
-  }
-  auto* grid = reinterpret_cast<TStringGrid*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (grid == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    grid->hwnd_ = nullptr;
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-  }
-  return grid->HandleMessage(message, wParam, lParam);
+  CreateHandle(
+      {kClassName, WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_CLIPCHILDREN, 0, bounds, parent, 0, L"", nullptr});
+  RECT client;
+  GetClientRect(Handle(), &client);
+  layout_.SetClientSize(client.right, client.bottom);
+  UpdateScrollBar();
 }
 
 void TStringGrid::Fire(const std::function<void()>& handler) {
@@ -91,13 +57,13 @@ void TStringGrid::SetRowCount(int count) {
   row_ = std::min(row_, last);
   anchor_ = std::min(anchor_, last);
   UpdateScrollBar();
-  InvalidateRect(hwnd_, nullptr, FALSE);
+  InvalidateRect(Handle(), nullptr, FALSE);
   if (layout_.TopRow() != top) Fire(OnTopLeftChanged);
 }
 
 void TStringGrid::SetColumnWidth(int column, int width) {
   layout_.SetColumnWidth(column, width);
-  InvalidateRect(hwnd_, nullptr, FALSE);
+  InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 void TStringGrid::SetTopRow(int row) {
@@ -105,13 +71,13 @@ void TStringGrid::SetTopRow(int row) {
   layout_.SetTopRow(row);
   if (layout_.TopRow() == top) return;
   UpdateScrollBar();
-  InvalidateRect(hwnd_, nullptr, FALSE);
+  InvalidateRect(Handle(), nullptr, FALSE);
   Fire(OnTopLeftChanged);
 }
 
 void TStringGrid::SetRow(int row) {
   row_ = anchor_ = std::clamp(row, 1, layout_.RowCount() - 1);
-  InvalidateRect(hwnd_, nullptr, FALSE);
+  InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 bool TStringGrid::IsSelected(int row) const {
@@ -120,12 +86,12 @@ bool TStringGrid::IsSelected(int row) const {
 
 void TStringGrid::SetFont(HFONT font) {
   font_ = font;
-  InvalidateRect(hwnd_, nullptr, FALSE);
+  InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 void TStringGrid::Repaint() {
-  InvalidateRect(hwnd_, nullptr, FALSE);
-  UpdateWindow(hwnd_);
+  InvalidateRect(Handle(), nullptr, FALSE);
+  UpdateWindow(Handle());
 }
 
 void TStringGrid::UpdateScrollBar() {
@@ -136,7 +102,7 @@ void TStringGrid::UpdateScrollBar() {
   info.nMax = layout_.RowCount() - 1;
   info.nPage = static_cast<UINT>(std::max(layout_.RowsThatFit(), 1));
   info.nPos = layout_.TopRow();
-  SetScrollInfo(hwnd_, SB_VERT, &info, TRUE);
+  SetScrollInfo(Handle(), SB_VERT, &info, TRUE);
 }
 
 void TStringGrid::Scroll(WPARAM request) {
@@ -166,7 +132,7 @@ void TStringGrid::Scroll(WPARAM request) {
       SCROLLINFO info{};
       info.cbSize = sizeof info;
       info.fMask = SIF_TRACKPOS;
-      GetScrollInfo(hwnd_, SB_VERT, &info);
+      GetScrollInfo(Handle(), SB_VERT, &info);
       top = info.nTrackPos;
       break;
     }
@@ -186,7 +152,7 @@ void TStringGrid::SelectAt(int x, int y, bool extend) {
 }
 
 void TStringGrid::DefaultDrawCell(HDC dc, int column, int row, const TCellRect& rect) {
-  const std::wstring text = ToWide(CellText ? CellText(row, column) : std::string());
+  const std::wstring text = Wide(CellText ? CellText(row, column) : std::string());
   RECT cell = ToRect(rect);
   cell.left += kDefaultTextInset;
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &cell, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
@@ -194,10 +160,10 @@ void TStringGrid::DefaultDrawCell(HDC dc, int column, int row, const TCellRect& 
 
 void TStringGrid::DrawCells(HDC dc) {
   RECT client;
-  GetClientRect(hwnd_, &client);
+  GetClientRect(Handle(), &client);
   FillWith(dc, client, GetSysColor(COLOR_WINDOW));
-  HGDIOBJ oldFont = font_ != nullptr ? SelectObject(dc, font_) : nullptr;
-  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
+  TSelection font(dc, font_ != nullptr ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
+  TSelection brush(dc, GetStockObject(DC_BRUSH));
   SetBkMode(dc, TRANSPARENT);
   const int lastRow = layout_.TopRow() + layout_.VisibleRowCount();  // and the partly shown one
   std::vector<int> rows{0};
@@ -225,23 +191,19 @@ void TStringGrid::DrawCells(HDC dc) {
       }
     }
   }
-  SelectObject(dc, oldBrush);
-  if (oldFont != nullptr) SelectObject(dc, oldFont);
 }
 
 void TStringGrid::PaintTo(HDC dc) {
   RECT client;
-  GetClientRect(hwnd_, &client);
+  GetClientRect(Handle(), &client);
   // Drawn off screen first, so that a repaint never flickers.
-  HDC memory = CreateCompatibleDC(dc);
-  HBITMAP bitmap =
-      CreateCompatibleBitmap(dc, std::max<int>(client.right, 1), std::max<int>(client.bottom, 1));
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  DrawCells(memory);
-  BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
+  TMemoryDc memory(CreateCompatibleDC(dc));
+  TBitmap bitmap(CreateCompatibleBitmap(dc, std::max<int>(client.right, 1), std::max<int>(client.bottom, 1)));
+  {
+    TSelection selected(memory.Get(), bitmap.Get());
+    DrawCells(memory.Get());
+    BitBlt(dc, 0, 0, client.right, client.bottom, memory.Get(), 0, 0, SRCCOPY);
+  }
 }
 
 LRESULT TStringGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -253,10 +215,8 @@ LRESULT TStringGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(hwnd_, &paint);
-      PaintTo(dc);
-      EndPaint(hwnd_, &paint);
+      TPaintDc paint(Handle());
+      PaintTo(paint.Get());
       return 0;
     }
     case WM_PRINTCLIENT:
@@ -270,7 +230,7 @@ LRESULT TStringGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETCURSOR: {
       POINT at;
       GetCursorPos(&at);
-      ScreenToClient(hwnd_, &at);
+      ScreenToClient(Handle(), &at);
       if (LOWORD(lParam) == HTCLIENT && layout_.CellAt(at.x, at.y).Row == 0 &&
           layout_.ColumnEdgeAt(at.x) >= 0) {
         SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
@@ -286,7 +246,7 @@ LRESULT TStringGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (resizing_ >= 0) {
           resizeStartX_ = x;
           resizeStartWidth_ = layout_.ColumnWidth(resizing_);
-          SetCapture(hwnd_);
+          SetCapture(Handle());
         }
         return 0;
       }
@@ -315,14 +275,14 @@ LRESULT TStringGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_RBUTTONUP: {
       POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-      ClientToScreen(hwnd_, &at);
+      ClientToScreen(Handle(), &at);
       if (OnContextMenu) OnContextMenu(at);
       return 0;
     }
     default:
       break;
   }
-  return DefWindowProcW(hwnd_, message, wParam, lParam);
+  return TWindow::HandleMessage(message, wParam, lParam);
 }
 
 }  // namespace bailan

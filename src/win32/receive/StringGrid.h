@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "win32/common/Window.h"
 #include "win32/receive/GridLayout.h"
 
 namespace bailan {
@@ -24,19 +25,14 @@ struct TGridCellState {
 // OnDrawCell with the text colour set, as a Delphi grid's OnDrawCell gets its
 // canvas. It never takes the keyboard focus: it lies in the window's hidden
 // area and is driven by code.
-class TStringGrid {
+class TStringGrid : public TWindow {
  public:
   static constexpr int kDefaultTextInset = 4;
 
-  // A child window of `parent` at `rect` with these column widths and row
-  // height; owns its HWND (destroyed with this object, or with the parent
-  // first). GUI thread only.
-  TStringGrid(HWND parent, const RECT& rect, std::vector<int> columnWidths, int rowHeight);
-  ~TStringGrid();
-  TStringGrid(const TStringGrid&) = delete;
-  TStringGrid& operator=(const TStringGrid&) = delete;
-
-  HWND Handle() const { return hwnd_; }
+  // A visible child window of `parent` at `bounds` with these column widths
+  // and row height; owns its HWND (destroyed with this object, or with the
+  // parent first). GUI thread only.
+  TStringGrid(HWND parent, const RECT& bounds, std::vector<int> columnWidths, int rowHeight);
   const TGridLayout& Layout() const { return layout_; }
 
   int RowCount() const { return layout_.RowCount(); }
@@ -76,9 +72,10 @@ class TStringGrid {
   // A right click, at the mouse position in screen coordinates (the pop-up menu).
   std::function<void(POINT at)> OnContextMenu;
 
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void DrawCells(HDC dc);
   void DefaultDrawCell(HDC dc, int column, int row, const TCellRect& rect);
   void UpdateScrollBar();
@@ -86,7 +83,6 @@ class TStringGrid {
   void SelectAt(int x, int y, bool extend);
   void Fire(const std::function<void()>& handler);
 
-  HWND hwnd_ = nullptr;
   TGridLayout layout_;
   HFONT font_ = nullptr;
   int row_ = 1;
