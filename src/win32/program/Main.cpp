@@ -1,7 +1,8 @@
 // bailan-setup.exe: the online installer, plain Win32. No arguments are read.
+#include <windows.h>
+// after windows.h, which they need
 #include <commctrl.h>
 #include <ole2.h>
-#include <windows.h>
 
 #include <stdexcept>
 
@@ -14,7 +15,7 @@ namespace {
 
 constexpr DWORD kMaxVariableLength = 256;  // a test server's address is short
 
-// The test run's server, when BAILAN_TEST_SERVER names one on the loopback
+// The test run's server, when BAILAN_TEST_SERVER_URL names one on the loopback
 // address; otherwise the built-in addresses stay.
 void ApplyTestServer(bailan::TMainForm& form) {
   wchar_t value[kMaxVariableLength] = {};
