@@ -145,6 +145,9 @@ void TMainForm::CreateControls() {
       CreateControl(L"BUTTON", Wide(Cp("安装")), BS_PUSHBUTTON, Bounds(288, 15, 70, 23), top, idSetup2UI);
   setup3UI_ =
       CreateControl(L"BUTTON", Wide(Cp("完成")), BS_PUSHBUTTON, Bounds(386, 17, 70, 23), top, idSetup3UI);
+  for (HWND pageButton : {setup1UI_, setup2UI_, setup3UI_}) {
+    SendMessageW(pageButton, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.Get()), FALSE);
+  }
   btnMin_->SetPicture(&windowButtons_, PictureSlot(kSlotMinimise, kWindowButtonWidth, kWindowButtonHeight));
   btnClose_->SetPicture(&windowButtons_, PictureSlot(kSlotClose, kWindowButtonWidth, kWindowButtonHeight));
   btnClose_->MouseMove = [this] { BtnCloseMouseMove(); };
