@@ -27,7 +27,6 @@ class TFMain : public TMainForm {
  public:
   static constexpr unsigned kTimer1Interval = 100;
   static constexpr unsigned kShowPicInterval = 15000;
-  static constexpr std::uint32_t kStopWaitMs = 10000;  // a stop wait gives up on a job after this long
   static constexpr UINT_PTR kTimer1 = kFirstDerivedTimer;
   static constexpr int kGaugeColumnsFromRight = 4;  // the gauges lie in the fourth column from the right
   static constexpr int kGaugeInsetX = 2, kGaugeInsetY = 4;
@@ -91,6 +90,7 @@ class TFMain : public TMainForm {
   void CompleteInstallation();
   // Processes messages until `job()` is null or no longer running, at most kStopWaitMs.
   void StopWait(const std::function<std::shared_ptr<TDownloadJob>()>& job);
+  static void PumpSlice();
   void RepaintGauges() const;
 
   std::shared_ptr<TReceiveLists> lists_;
