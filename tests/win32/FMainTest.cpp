@@ -221,6 +221,7 @@ TEST_F(TFMainTest, ReceiveAreaLiesBeyondTheWindowAndTakesNoInput) {
   EXPECT_EQ(form->DwonLabel().Text(), Cp("完成进度"));
   EXPECT_FALSE(form->Timer1Enabled());
   EXPECT_EQ(form->RzTrayIcon1().Tooltip(), Cp("柏岚软件安装程序"));
+  EXPECT_FALSE(IsWindowVisible(form->FResReceive().Handle()));  // created hidden, never shown
 
   // With no job, the grid's commands do nothing.
   form->StringGrid1Click();
