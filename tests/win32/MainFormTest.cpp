@@ -591,6 +591,30 @@ TEST(Win32MainForm, ShowcaseFallbackAndReveal) {
   EXPECT_TRUE(boxes.Shown.empty());
 }
 
+// The real control (Wine's has no engine to show a page): a showcase without
+// its marker keeps the banner, and each retry tick asks the server again.
+TEST(Win32MainForm, ShowcaseWithoutItsMarkerKeepsTheBannerAndIsAskedAgain) {
+  TManifestScope manifest(true);
+  test::TTestServer server;
+  server.AddFile("/install/VADav/index.html", "<html><body><p>not yet</p></body></html>");
+  TTestForm form;
+  TBoxes boxes;
+  form.SetAddresses(*RedirectToTestServer(form.Addresses(), server.Url("")));
+  if (form.WebBrowser1() == nullptr) GTEST_SKIP() << "no browser control on this system";
+  form.NavigateShowcase();
+  ClickButton(form.Setup2UI());
+  EXPECT_TRUE(server.WaitForRequests(1, 10000));
+  SendMessageW(form.Handle(), WM_TIMER, TMainForm::kShowPicTimer, 0);
+  const auto arrived = [&] { return server.Requests().size() >= 2; };
+  EXPECT_TRUE(PumpUntil(arrived, 10000));
+  EXPECT_EQ(server.Request(1).rfind("GET /install/VADav/index.html ", 0), 0u);
+  Settle();
+  EXPECT_FALSE(form.ShowcaseReady());
+  EXPECT_TRUE(form.ShowPicRunning());
+  EXPECT_TRUE(Shown(form.DefaultImg().Handle()));
+  EXPECT_TRUE(boxes.Shown.empty());
+}
+
 TEST(Win32MainForm, ShowcaseReadyBeforePageTwoIsShownAtOnce) {
   TManifestScope manifest(true);
   TTestForm form;

@@ -9,7 +9,7 @@
 #include "win32/common/MessageBox.h"
 #include "win32/common/MessagePump.h"
 #include "win32/common/WideText.h"
-#include "win32/installer/MainForm.h"
+#include "win32/receive/FMain.h"
 
 namespace {
 
@@ -45,8 +45,9 @@ class TProgramServices {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   try {
     TProgramServices services;
-    // TODO(win32-receive): the main window is TFMain once the receive window lands.
-    bailan::TMainForm FMain(15000);
+    // The main window: closing it ends the program.
+    bailan::TFMain FMain;
+    // TODO(win32-receive): FResReceive, created hidden, once the dialog lands.
     ApplyTestServer(FMain);
     FMain.Show();
     return bailan::RunMessageLoop();
