@@ -2,7 +2,9 @@
 
 #include "engine/ResumeFile.h"
 #include "platform/Exception.h"
+#include "platform/FileSystem.h"
 #include "support/EngineRun.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 
 namespace bailan {
@@ -127,6 +129,21 @@ TEST(ResumeFile, SaveReplacesAndRefusesImpossibleCounts) {
   EXPECT_EQ(ReadFileBytes(dir / "r").size(), 20u);
   EXPECT_THROW(SaveResumeFile(dir / "r", {7, 11}, table), EInOutError);
   EXPECT_THROW(SaveResumeFile(dir / "no/folder/r", {7, 1}, table), EFCreateError);
+}
+
+TEST(ResumeFile, SaveThatFailsOnAFullDiskLeavesNoTemporaryFile) {
+  TTempDir dir;
+  const std::string old = ResumeFileImage(7, 1, {{0, 7, 3}});
+  WriteFileBytes(dir / "r", old);
+  TSegmentTable table;
+  table.Split(7, 1);
+  {
+    test::TFileSizeLimit limit(10);  // the 20-byte image cannot be written
+    if (!limit.Active()) GTEST_SKIP() << "no limit on file sizes to make writes fail (Windows has none)";
+    EXPECT_THROW(SaveResumeFile(dir / "r", {7, 1}, table), EInOutError);
+  }
+  EXPECT_FALSE(FileExists(dir / "r.tmp"));
+  EXPECT_EQ(ReadFileBytes(dir / "r"), old);
 }
 
 }  // namespace
