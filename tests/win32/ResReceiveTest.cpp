@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "WindowTestSupport.h"
 #include "engine/DownloadJob.h"
 #include "platform/Cp936.h"
 #include "receive/ReceiveLists.h"
@@ -33,14 +34,10 @@ class TFResReceiveTest : public ::testing::Test {
   std::shared_ptr<TReceiveLists> lists = TReceiveLists::Create();
   HWND owner = nullptr;
   std::unique_ptr<TFResReceive> dialog;
-  std::vector<TMessageRequest> boxes;
+  test::TBoxes boxes;
   int jobsAdded = 0;
 
   void SetUp() override {
-    SetMessageSeam([this](const TMessageRequest& request) {
-      boxes.push_back(request);
-      return mbOK;
-    });
     owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 100, 100, 624, 360, nullptr, nullptr,
                             GetModuleHandleW(nullptr), nullptr);
     dialog = std::make_unique<TFResReceive>(lists, owner);
@@ -54,7 +51,6 @@ class TFResReceiveTest : public ::testing::Test {
       job->RequestStop();
       EXPECT_TRUE(job->WaitUntilIdle(20000));
     }
-    SetMessageSeam(nullptr);
   }
   // A click on a row's check box, as the list view reports it.
   void ToggleRow(int row) {
@@ -156,7 +152,7 @@ TEST_F(TFResReceiveTest, OkTakesOverTheTickedRowsInOrder) {
       EXPECT_EQ(lists->JobList()[i]->SegCount, 3);
       EXPECT_EQ(lists->JobList()[i]->URL, "http://127.0.0.1:1/" + c.Names[i] + ".zip");
     }
-    EXPECT_TRUE(boxes.empty()) << c.What;
+    EXPECT_TRUE(boxes.Shown.empty()) << c.What;
   }
 }
 
@@ -172,24 +168,24 @@ TEST_F(TFResReceiveTest, ARefusedRowShowsTheBoxKeepsTheDialogAndASecondOkStartsN
   for (const auto& c : cases) {
     TearDown();
     lists = TReceiveLists::Create();
-    boxes.clear();
+    boxes.Shown.clear();
     SetUp();
     dialog->AddResource(Offer("first"));
     dialog->AddResource(c.Bad);
     dialog->AddResource(Offer("last"));
     SendMessageW(dialog->CheckBox1(), BM_CLICK, 0, 0);  // all ticked
     ClickOk();
-    ASSERT_EQ(boxes.size(), 1u) << c.What;
-    EXPECT_EQ(boxes[0].Text.rfind(Cp("获取资源时出错："), 0), 0u) << c.What;
-    EXPECT_GT(boxes[0].Text.size(), Cp("获取资源时出错：").size()) << c.What;  // with the reason
-    EXPECT_EQ(boxes[0].Caption, Cp("错误信息"));
-    EXPECT_EQ(boxes[0].Icon, TMessageIcon::Error);
-    EXPECT_EQ(boxes[0].Owner, dialog->Handle());
+    ASSERT_EQ(boxes.Shown.size(), 1u) << c.What;
+    EXPECT_EQ(boxes.Shown[0].Text.rfind(Cp("获取资源时出错："), 0), 0u) << c.What;
+    EXPECT_GT(boxes.Shown[0].Text.size(), Cp("获取资源时出错：").size()) << c.What;  // with the reason
+    EXPECT_EQ(boxes.Shown[0].Caption, Cp("错误信息"));
+    EXPECT_EQ(boxes.Shown[0].Icon, TMessageIcon::Error);
+    EXPECT_EQ(boxes.Shown[0].Owner, dialog->Handle());
     EXPECT_EQ(dialog->ModalResult(), TFResReceive::TModalResult::None) << c.What;  // the dialog stays
     EXPECT_EQ(lists->PendingCount(), 1) << c.What;  // the row before keeps its record and job
     EXPECT_EQ(lists->JobCount(), 1) << c.What;
     ClickOk();  // the same failure; "first" is not started again
-    EXPECT_EQ(boxes.size(), 2u) << c.What;
+    EXPECT_EQ(boxes.Shown.size(), 2u) << c.What;
     EXPECT_EQ(lists->JobCount(), 1) << c.What;
     ToggleRow(1);  // leave the refused row out
     ClickOk();
