@@ -8,15 +8,13 @@
 
 #include "engine/DownloadJob.h"
 #include "platform/Cp936.h"
-#include "platform/Launcher.h"
-#include "platform/Path.h"
-#include "platform/Tick.h"
 #include "receive/GlobalTexts.h"
-#include "receive/GoBatch.h"
-#include "receive/ListLock.h"
+#include "receive/InstallCompletion.h"
 #include "receive/ManifestFetch.h"
-#include "receive/Progress.h"
+#include "receive/ManifestJobs.h"
+#include "receive/ProgressTick.h"
 #include "receive/ReceiveLists.h"
+#include "receive/StopWait.h"
 #include "win32/common/Controls.h"
 #include "win32/common/MessageBox.h"
 #include "win32/common/MessagePump.h"
@@ -27,8 +25,7 @@
 namespace bailan {
 namespace {
 
-constexpr int kManifestSections = 21;  // "bailan", then "file1" to "file20"
-constexpr std::int32_t kManifestSegments = 3;
+constexpr DWORD kPumpSliceMs = 5;  // a stop wait looks at its job this often
 constexpr COLORREF kDwonLabelColour = RGB(11, 73, 125);
 const RECT kDwonLabelBounds{217, 14, 217 + 153, 14 + 12};
 const char* const kHeaders[kGridColumns] = {"状态", "发布时间", "资源名称", "资源大小",
@@ -51,6 +48,9 @@ TFMain::TFMain()
   FormCreate();
   recordPages_ =
       std::make_unique<TRecordPages>(lists_, area_, Handle(), WindowFont(), [this] { RefreshGrid(); });
+  // The resource selection dialog exists from the start, hidden; nothing fills or shows it.
+  resReceive_ = std::make_unique<TFResReceive>(lists_, Handle());
+  resReceive_->JobsAdded = [this] { RefreshGrid(); };
 }
 
 // Jobs still listed when the window goes without its close (a test, or an
@@ -76,9 +76,7 @@ void TFMain::FormCreate() {
 }
 
 std::shared_ptr<TDownloadJob> TFMain::JobAt(int row) const {
-  const auto jobs = lists_->JobList();
-  if (row < 1 || static_cast<std::size_t>(row) > jobs.size()) return nullptr;
-  return jobs[static_cast<std::size_t>(row - 1)];
+  return lists_->JobAtRow(row);
 }
 
 int TFMain::SelectedRow() const {
@@ -89,23 +87,7 @@ void TFMain::AddToDownLoadList() {
   const TIniFile* manifest = ManifestIni();
   // The window may have been closed while the fetch kept it answering.
   if (manifest == nullptr || closed_) return;
-  const std::string folder = InstallPathText() + PathDelim + ProductName();
-  for (int n = 0; n < kManifestSections; ++n) {
-    const std::string section = n == 0 ? std::string("bailan") : "file" + std::to_string(n);
-    const std::string url = manifest->ReadString(section, "url", "error");
-    if (url == "error") break;
-    if (url.empty()) continue;
-    TResourceRec record;
-    record.PublishTime = TDateTime::Now();
-    record.Name = Cp("柏岚软件");
-    record.URL = url;
-    record.SavePath = folder;
-    record.SegCount = kManifestSegments;
-    record.Category = Cp("资源类型");
-    record.Remark = Cp("资源备注");
-    record.Flag = 1;
-    lists_->AddPendingJob(record, false);
-  }
+  bailan::AddToDownLoadList(*lists_, *manifest, InstallPathText(), ProductName());
   RefreshGrid();
 }
 
@@ -155,12 +137,13 @@ void TFMain::StopSelectedJob() {
 }
 
 void TFMain::StopWait(const std::function<std::shared_ptr<TDownloadJob>()>& job) {
-  PumpUntil(
-      [&job] {
-        const auto current = job();
-        return !current || current->Running != 1;
-      },
-      kStopWaitMs);
+  bailan::StopWait(job, PumpSlice);
+}
+
+// One slice of a stop wait: the window's messages go on meanwhile.
+void TFMain::PumpSlice() {
+  ProcessMessages(true);
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, kPumpSliceMs, QS_ALLINPUT);
 }
 
 void TFMain::BtnPauseClick() {
@@ -202,30 +185,12 @@ void TFMain::Timer1Timer() {
   // A tick met inside a wait of the completion's own (its message box) is not
   // a second completion.
   if (completing_) return;
-  std::int64_t total = 0, received = 0;
-  bool noJobLeft = false;
-  {
-    // The job list and the rows stay as they are while the tick reads them.
-    std::lock_guard lock(ListLock());
-    const auto jobs = lists_->JobList();
-    for (const auto& job : jobs) {
-      total += job->TotalSize;
-      received += job->ReceivedSize;
-      if (job->Running == 1) {
-        job->UpdateCells();
-        job->UpdateGauge();
-      } else {
-        for (std::int32_t column : {kColumnSpeed, kColumnRemaining, kColumnElapsed})
-          lists_->SetCell(job->Row, column, "");
-      }
-    }
-    noJobLeft = jobs.empty();
-  }
-  ProgressBar().SetTotalParts(total);
-  ProgressBar().SetPartsComplete(received);
-  dwonLabel_->SetText(Cp("已完成  ") + std::to_string(CalcPercent(received, total)) + "%");
+  const TProgressTick tick = TickJobs(*lists_);
+  ProgressBar().SetTotalParts(tick.Total);
+  ProgressBar().SetPartsComplete(tick.Received);
+  dwonLabel_->SetText(ProgressCaption(tick));
   RefreshGrid();
-  if (noJobLeft) CompleteInstallation();
+  if (tick.NoJobLeft) CompleteInstallation();
 }
 
 void TFMain::CompleteInstallation() {
@@ -237,11 +202,7 @@ void TFMain::CompleteInstallation() {
   ClickButton(Setup3UI());
   KillTimer(Handle(), kTimer1);
   timer1Enabled_ = false;
-  const std::string installPath = InstallPathText();
-  const std::string folder = installPath + PathDelim + ProductName();
-  const std::string batchName = "GO.bat";
-  WriteGoBatch(folder + PathDelim + batchName, GoBatchText(installPath, ProductName()));
-  RunLauncher(folder, batchName, "BL.exe");
+  WriteAndStartLauncher(InstallPathText(), ProductName());
   ShowMessageBox({Handle(), Cp("安装完成！"), Cp("柏岚软件"), TMessageIcon::Information, mbOK, mbOK});
   Close();
 }
@@ -320,10 +281,7 @@ bool TFMain::CloseQuery() {
   // A close asked for while the query waits (its loop keeps the window
   // answering) is refused: the first query decides.
   if (closeQueryRunning_) return false;
-  const auto jobs = lists_->JobList();
-  const bool anyRunning =
-      std::any_of(jobs.begin(), jobs.end(), [](const auto& job) { return job->Running != 0; });
-  if (!anyRunning) return true;
+  if (!AnyJobRunning(*lists_)) return true;
   closeQueryRunning_ = true;
   struct TDone {
     bool& Flag;
@@ -333,11 +291,7 @@ bool TFMain::CloseQuery() {
                       mbYes | mbNo, mbNo}) != mbYes) {
     return false;
   }
-  for (const auto& job : jobs) {
-    if (job->Running != 1) continue;
-    job->RequestStop();
-    StopWait([job] { return job; });
-  }
+  StopRunningJobs(*lists_, PumpSlice);
   return true;
 }
 
@@ -350,14 +304,7 @@ void TFMain::FormClose() {
   KillTimer(Handle(), kTimer1);
   timer1Enabled_ = false;
   gauges_.clear();
-  const auto jobs = lists_->ReleaseJobs();
-  for (const auto& job : jobs) job->RequestStop();
-  const std::uint32_t started = GetTickCount32();
-  for (const auto& job : jobs) {
-    const std::uint32_t spent = TickDiff(GetTickCount32(), started);
-    if (spent >= kStopWaitMs) break;
-    job->WaitUntilIdle(kStopWaitMs - spent);
-  }
+  ReleaseJobsAndWait(*lists_);
 }
 
 bool TFMain::OnCommand(int id) {

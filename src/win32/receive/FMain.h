@@ -7,6 +7,7 @@
 #include <string>
 
 #include "win32/common/Label.h"
+#include "win32/dialogs/ResReceive.h"
 #include "win32/installer/MainForm.h"
 #include "win32/receive/GaugeWindow.h"
 #include "win32/receive/GridCellPainter.h"
@@ -27,7 +28,6 @@ class TFMain : public TMainForm {
  public:
   static constexpr unsigned kTimer1Interval = 100;
   static constexpr unsigned kShowPicInterval = 15000;
-  static constexpr std::uint32_t kStopWaitMs = 10000;  // a stop wait gives up on a job after this long
   static constexpr UINT_PTR kTimer1 = kFirstDerivedTimer;
   static constexpr int kGaugeColumnsFromRight = 4;  // the gauges lie in the fourth column from the right
   static constexpr int kGaugeInsetX = 2, kGaugeInsetY = 4;
@@ -44,6 +44,8 @@ class TFMain : public TMainForm {
   TLabel& DwonLabel() const { return *dwonLabel_; }
   bool Timer1Enabled() const { return timer1Enabled_; }
   const TTrayIcon& RzTrayIcon1() const { return *trayIcon_; }
+  // The resource selection dialog, created hidden with the window.
+  TFResReceive& FResReceive() const { return *resReceive_; }
   // The gauge of every listed job.
   const std::map<const TDownloadJob*, std::unique_ptr<TGaugeWindow>>& Gauges() const { return gauges_; }
 
@@ -91,6 +93,7 @@ class TFMain : public TMainForm {
   void CompleteInstallation();
   // Processes messages until `job()` is null or no longer running, at most kStopWaitMs.
   void StopWait(const std::function<std::shared_ptr<TDownloadJob>()>& job);
+  static void PumpSlice();
   void RepaintGauges() const;
 
   std::shared_ptr<TReceiveLists> lists_;
@@ -98,6 +101,7 @@ class TFMain : public TMainForm {
   std::unique_ptr<TRecordPages> recordPages_;
   std::unique_ptr<TLabel> dwonLabel_;
   std::unique_ptr<TTrayIcon> trayIcon_;
+  std::unique_ptr<TFResReceive> resReceive_;
   std::map<const TDownloadJob*, std::unique_ptr<TGaugeWindow>> gauges_;
   TGridCellPainter painter_;
   bool timer1Enabled_ = false;

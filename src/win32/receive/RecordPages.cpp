@@ -6,7 +6,6 @@
 
 #include "platform/Cp936.h"
 #include "platform/FileSystem.h"
-#include "platform/Path.h"
 #include "receive/RecordRows.h"
 #include "win32/common/MessageBox.h"
 #include "win32/common/WideText.h"
@@ -126,9 +125,7 @@ bool TRecordPages::Confirm(const char* question) const {
 void TRecordPages::pmiOpenClick() {
   const std::optional<TReceivedRec> record = SelectedReceived();
   if (!record) return;
-  std::string folder = record->SavePath.Get();
-  if (!folder.empty()) folder = IncludeTrailingPathDelimiter(folder);
-  const std::string path = folder + record->FileName.Get();
+  const std::string path = ReceivedFilePath(*record);
   if (FileExists(path)) {
     ShellOpen(window_, path);
   } else {
