@@ -363,9 +363,10 @@ void TDownloadManager::ScheduleRetry(std::int32_t k, const TSegmentOutcome& outc
 }
 
 void TDownloadManager::StartDueRetries() {
+  const std::uint64_t rate = static_cast<std::uint64_t>(std::max(1, EngineSettings().RetryClockRate.load()));
   for (std::int32_t k = 1; k <= SegCount; ++k) {
     const TSlotTries& slot = tries_[k];
-    if (slot.Waiting && !slot.GivenUp && TickDiff(GetTickCount32(), slot.WaitStart) >= slot.PauseMs)
+    if (slot.Waiting && !slot.GivenUp && TickDiff(GetTickCount32(), slot.WaitStart) * rate >= slot.PauseMs)
       StartSegmentThread(k);
   }
 }

@@ -3,6 +3,7 @@
 #include "engine/ResumeFile.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
+#include "support/CrashingWrite.h"
 #include "support/EngineRun.h"
 #include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
@@ -144,6 +145,24 @@ TEST(ResumeFile, SaveThatFailsOnAFullDiskLeavesNoTemporaryFile) {
   }
   EXPECT_FALSE(FileExists(dir / "r.tmp"));
   EXPECT_EQ(ReadFileBytes(dir / "r"), old);
+}
+
+TEST(ResumeFile, ACrashInTheMiddleOfASaveLeavesThePreviousFileWhole) {
+  TTempDir dir;
+  const std::string previous = ResumeFileImage(1000, 3, {{0, 333, 10}, {333, 666, 20}, {666, 1000, 30}});
+  WriteFileBytes(dir / "r.rpc.cfg", previous);
+  TSegmentTable table;
+  table.Split(1000, 3);
+  table.Segments[1].Received = 200;
+  // The process dies once 20 of the new file's 44 bytes are written.
+  const test::TCrashOutcome outcome = test::RunCrashingBeyondFileSize(20, [&] {
+    SaveResumeFile(dir / "r.rpc.cfg", {1000, 3}, table);
+  });
+  if (outcome == test::TCrashOutcome::Unsupported) GTEST_SKIP() << "no way to crash a process mid-write here";
+  ASSERT_EQ(outcome, test::TCrashOutcome::Crashed);
+  EXPECT_EQ(ReadFileBytes(dir / "r.rpc.cfg"), previous);
+  TSegmentTable loaded;
+  EXPECT_EQ(LoadResumeFile(dir / "r.rpc.cfg", loaded).Status, TResumeLoadStatus::Loaded);
 }
 
 }  // namespace
