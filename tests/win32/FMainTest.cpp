@@ -454,6 +454,9 @@ TEST_F(TRecordPagesTest, RecordsMoveThroughTheMenus) {
   form->SelectPage(TReceiveArea::kPageDownload);
   form->SelectPage(TReceiveArea::kPageReceived);
   ASSERT_EQ(Grid2().RowCount(), 4);
+  form->SelectPage(TReceiveArea::kPageDownload);
+  form->SelectPage(TReceiveArea::kPageReceived);  // coming back without a change adds no row
+  EXPECT_EQ(Grid2().RowCount(), 4);
   EXPECT_EQ(form->Lists()->PageCell(TRecordPage::Received, 3, kRecordColumnSize), "1.50 MB");
 
   ClickRow(Grid2(), 2);
@@ -517,16 +520,24 @@ TEST_F(TRecordPagesTest, OpenReportsARemovedFileAndOpensAPresentOne) {
   EXPECT_EQ(opened, std::vector<std::string>{folder});
 }
 
-TEST_F(TFMainTest, MinimisingShowsTheBalloon) {
+TEST_F(TFMainTest, MinimisedItShowsOnlyAsTheTrayIconUntilADoubleClickOnIt) {
   std::vector<std::tuple<std::string, std::string, unsigned>> balloons;
   form->BalloonShown = [&](const std::string& title, const std::string& text, unsigned timeout) {
     balloons.emplace_back(title, text, timeout);
   };
+  ASSERT_TRUE(form->RzTrayIcon1().Present());
+  ShowWindow(form->Handle(), SW_SHOW);
   form->BtnMinClick();
   form->BtnMinClick();
-  ASSERT_EQ(balloons.size(), 2u);
+  ASSERT_EQ(balloons.size(), 2u);  // every click asks for it again
   EXPECT_EQ(std::get<0>(balloons[1]), Cp("提示"));
   EXPECT_EQ(std::get<2>(balloons[1]), 10000u);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(form->Handle()); }, 10000));
+  SendMessageW(form->Handle(), TFMain::kTrayIconMessage, TTrayIcon::kIconId, WM_LBUTTONDOWN);
+  EXPECT_FALSE(IsWindowVisible(form->Handle()));  // a single click does nothing
+  SendMessageW(form->Handle(), TFMain::kTrayIconMessage, TTrayIcon::kIconId, WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+  EXPECT_FALSE(IsIconic(form->Handle()));
 }
 
 }  // namespace
