@@ -7,8 +7,10 @@
 #include "platform/Exception.h"
 #include "platform/FileNames.h"
 #include "platform/Path.h"
+#include "receive/InstallClick.h"
 #include "receive/ManifestJobs.h"
 #include "receive/ReceiveLists.h"
+#include "receive/RecordCommands.h"
 #include "receive/ResourceOffer.h"
 #include "receive/StopWait.h"
 
@@ -110,6 +112,54 @@ TEST(ManifestJobs, AnInstallFolderTooLongForTheRecordIsRefused) {
   EXPECT_THROW(AddToDownLoadList(*lists, manifest, fits + "d", product), Exception);
   EXPECT_EQ(lists->PendingCount(), 0);
   EXPECT_EQ(lists->JobCount(), 0);
+}
+
+// The click runs its steps in order; a click that comes while the first one's
+// fetch waits (the window keeps answering) is ignored; a fetch that raised
+// leaves the next click free to try again.
+TEST(InstallClick, StepsInOrderASecondClickDuringTheFetchIgnored) {
+  TInstallClick click;
+  std::string steps;
+  bool fail = true;
+  const TInstallClick::TSteps plan{
+      [&] {
+        steps += "F";
+        if (fail) throw Exception("Cannot create file");
+        click.Run({[&] { return steps += "!", true; }, [] {}, [] {}, [] {}, [] {}});
+        return true;
+      },
+      [&] { steps += "A"; }, [&] { steps += "2"; }, [&] { steps += "P"; }, [&] { steps += "T"; }};
+  EXPECT_THROW(click.Run(plan), Exception);
+  EXPECT_EQ(steps, "F");
+  fail = false;
+  click.Run(plan);
+  EXPECT_EQ(steps, "FFA2PT");
+  EXPECT_FALSE(click.Fetching());
+}
+
+// A record command acts only on a row of its page's list, and only on Yes.
+TEST(RecordCommands, OnlyARowOfTheListAndOnlyOnYes) {
+  auto lists = TReceiveLists::Create();
+  TResourceRec pending{};
+  pending.URL = "http://h/a.zip";
+  pending.SavePath = "/tmp/never-used";
+  pending.SegCount = 3;
+  lists->CompleteJob(*lists->AddPendingJob(pending, false), "a.zip", 1, [] {});
+  ASSERT_EQ(lists->ReceivedCount(), 1);
+  int questions = 0;
+  auto answer = [&](bool yes) { return [&questions, yes](const std::string&) { return ++questions, yes; }; };
+  EXPECT_FALSE(RunRecordCommand(*lists, TRecordCommand::Delete, 0, answer(true)));
+  EXPECT_FALSE(RunRecordCommand(*lists, TRecordCommand::Delete, 2, answer(true)));
+  EXPECT_FALSE(
+      RunRecordCommand(*lists, TRecordCommand::Restore, 1, answer(true)));  // the recycle list is empty
+  EXPECT_EQ(questions, 0);
+  EXPECT_FALSE(RunRecordCommand(*lists, TRecordCommand::Delete, 1, answer(false)));
+  EXPECT_EQ(lists->ReceivedCount(), 1);
+  EXPECT_TRUE(RunRecordCommand(*lists, TRecordCommand::Delete, 1, answer(true)));
+  EXPECT_TRUE(RunRecordCommand(*lists, TRecordCommand::Restore, 1, answer(true)));
+  EXPECT_EQ(questions, 3);
+  EXPECT_EQ(lists->ReceivedCount(), 1);
+  EXPECT_EQ(lists->RecycleCount(), 0);
 }
 
 }  // namespace

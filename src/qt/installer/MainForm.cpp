@@ -12,16 +12,16 @@
 #include <QUrl>
 #include <QWindow>
 
-#include "qt/installer/GetUpdateThread.h"
-#include "receive/GlobalTexts.h"
-#include "qt/installer/HandlerConnection.h"
-#include "receive/ManifestFetch.h"
-#include "qt/installer/MessageBox.h"
-#include "qt/installer/PictureStrip.h"
-#include "qt/installer/QtText.h"
 #include "platform/Exception.h"
 #include "platform/InstallFolder.h"
 #include "qt/installer/Fonts.h"
+#include "qt/installer/GetUpdateThread.h"
+#include "qt/installer/HandlerConnection.h"
+#include "qt/installer/MessageBox.h"
+#include "qt/installer/PictureStrip.h"
+#include "qt/installer/QtText.h"
+#include "receive/GlobalTexts.h"
+#include "receive/ManifestFetch.h"
 #include "ui_MainForm.h"
 
 namespace bailan {
@@ -314,22 +314,9 @@ void TMainForm::RevealShowcase() {
 }
 
 void TMainForm::BtnSteupClick() {
-  // The window keeps answering during the fetch; a second click meanwhile is
-  // the same installation and is ignored.
-  if (fetching_) return;
-  fetching_ = true;
-  bool fetched = false;
-  try {
-    fetched = FetchManifestStep();
-  } catch (...) {
-    fetching_ = false;
-    throw;
-  }
-  fetching_ = false;
-  if (fetched) AddToDownLoadList();
-  ui_->Setup2UI->click();
-  ClickBtnPlay();
-  EnableProgressTimer();
+  installClick_.Run({[this] { return FetchManifestStep(); }, [this] { AddToDownLoadList(); },
+                     [this] { ui_->Setup2UI->click(); }, [this] { ClickBtnPlay(); },
+                     [this] { EnableProgressTimer(); }});
 }
 
 void TMainForm::BtnCloseClick() {

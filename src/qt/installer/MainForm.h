@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include "receive/InstallClick.h"
 
 namespace Ui {
 class TMainForm;
@@ -99,7 +100,7 @@ class TMainForm : public QWidget {
   bool showcaseReady_ = false;
   bool browserFills_ = false;
   bool shown_ = false;
-  bool fetching_ = false;  // an install click is waiting for the manifest
+  TInstallClick installClick_;  // ignores a second click while the first one fetches
 };
 
 }  // namespace bailan

@@ -27,6 +27,7 @@
 #include "qt/receive/RowTableModel.h"
 #include "receive/GlobalTexts.h"
 #include "receive/InstallCompletion.h"
+#include "receive/JobCommands.h"
 #include "receive/ManifestFetch.h"
 #include "receive/ManifestJobs.h"
 #include "receive/ProgressTick.h"
@@ -155,37 +156,23 @@ void TFMain::RepaintGrid() {
 }
 
 void TFMain::StartAllJobs() {
-  for (const auto& job : lists_->JobList()) job->StartDownload();
+  bailan::StartAllJobs(*lists_);
   RepaintGrid();
 }
 
 void TFMain::StartSelectedJob() {
-  if (const auto job = JobAt(SelectedRow())) {
-    job->StartDownload();
-    RepaintGrid();
-  }
+  if (StartJobAtRow(*lists_, SelectedRow())) RepaintGrid();
 }
 
 void TFMain::StopAllJobs() {
-  for (const auto& job : lists_->JobList()) {
-    job->RequestStop();
-    StopWait([job] { return job; });
-  }
+  bailan::StopAllJobs(*lists_, PumpSlice);
   RepaintGrid();
 }
 
 void TFMain::StopSelectedJob() {
-  const auto job = JobAt(SelectedRow());
-  if (!job) return;
-  job->RequestStop();
-  // Each look is at the job of the row selected at that moment; a row without
-  // a job ends the wait.
-  StopWait([this] { return JobAt(SelectedRow()); });
-  RepaintGrid();
-}
-
-void TFMain::StopWait(const std::function<std::shared_ptr<TDownloadJob>()>& job) {
-  bailan::StopWait(job, PumpSlice);
+  if (StopJobAtSelectedRow(
+          *lists_, [this] { return SelectedRow(); }, PumpSlice))
+    RepaintGrid();
 }
 
 // One slice of a stop wait: the window's events go on meanwhile.

@@ -93,8 +93,6 @@ class TFMain : public TMainForm {
   void FormClose();
   void CompleteInstallation();
   void StringGrid1TopLeftChanged();
-  // Processes events until `job()` is null or no longer running, at most kStopWaitMs.
-  void StopWait(const std::function<std::shared_ptr<TDownloadJob>()>& job);
   static void PumpSlice();
   void RepaintGrid();
   int ColumnWidth(int column) const;

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "receive/ReceiveLists.h"
+#include "receive/RecordCommands.h"
 
 class QAction;
 class QMenu;
@@ -68,7 +69,8 @@ class TRecordPages : public QObject {
   // The selected record of the received grid, if its row is within the list.
   std::optional<TReceivedRec> SelectedReceived() const;
   // Asks a question with Yes as the default; true when answered Yes.
-  bool Confirm(const char* question) const;
+  bool Confirm(const std::string& question) const;
+  bool Run(TRecordCommand command, TRecordPage page);
   void Refresh(TRecordPage page);
 
   std::shared_ptr<TReceiveLists> lists_;

@@ -479,22 +479,9 @@ void TMainForm::RevealShowcase() {
 }
 
 void TMainForm::BtnSteupClick() {
-  // The window keeps answering during the fetch; a second click meanwhile is
-  // the same installation and is ignored.
-  if (fetching_) return;
-  fetching_ = true;
-  bool fetched = false;
-  try {
-    fetched = FetchManifestStep();
-  } catch (...) {
-    fetching_ = false;
-    throw;
-  }
-  fetching_ = false;
-  if (fetched) AddToDownLoadList();
-  ClickButton(setup2UI_);
-  ClickBtnPlay();
-  EnableProgressTimer();
+  installClick_.Run({[this] { return FetchManifestStep(); }, [this] { AddToDownLoadList(); },
+                     [this] { ClickButton(setup2UI_); }, [this] { ClickBtnPlay(); },
+                     [this] { EnableProgressTimer(); }});
 }
 
 void TMainForm::BtnCloseClick() {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "receive/InstallClick.h"
 #include "win32/common/Fonts.h"
 #include "win32/common/Label.h"
 #include "win32/common/Panel.h"
@@ -190,7 +191,7 @@ class TMainForm : public TWindow {
   bool showPicRunning_ = false;
   bool browserFills_ = false;
   bool shown_ = false;
-  bool fetching_ = false;  // an install click is waiting for the manifest
+  TInstallClick installClick_;  // ignores a second click while the first one fetches
 };
 
 }  // namespace bailan

@@ -10,6 +10,7 @@
 #include "platform/Cp936.h"
 #include "receive/GlobalTexts.h"
 #include "receive/InstallCompletion.h"
+#include "receive/JobCommands.h"
 #include "receive/ManifestFetch.h"
 #include "receive/ManifestJobs.h"
 #include "receive/ProgressTick.h"
@@ -106,37 +107,23 @@ void TFMain::BtnPlayClick() {
 }
 
 void TFMain::StartAllJobs() {
-  for (const auto& job : lists_->JobList()) job->StartDownload();
+  bailan::StartAllJobs(*lists_);
   RefreshGrid();
 }
 
 void TFMain::StartSelectedJob() {
-  if (const auto job = JobAt(SelectedRow())) {
-    job->StartDownload();
-    RefreshGrid();
-  }
+  if (StartJobAtRow(*lists_, SelectedRow())) RefreshGrid();
 }
 
 void TFMain::StopAllJobs() {
-  for (const auto& job : lists_->JobList()) {
-    job->RequestStop();
-    StopWait([job] { return job; });
-  }
+  bailan::StopAllJobs(*lists_, PumpSlice);
   RefreshGrid();
 }
 
 void TFMain::StopSelectedJob() {
-  const auto job = JobAt(SelectedRow());
-  if (!job) return;
-  job->RequestStop();
-  // Each look is at the job of the row selected at that moment; a row without
-  // a job ends the wait.
-  StopWait([this] { return JobAt(SelectedRow()); });
-  RefreshGrid();
-}
-
-void TFMain::StopWait(const std::function<std::shared_ptr<TDownloadJob>()>& job) {
-  bailan::StopWait(job, PumpSlice);
+  if (StopJobAtSelectedRow(
+          *lists_, [this] { return SelectedRow(); }, PumpSlice))
+    RefreshGrid();
 }
 
 // One slice of a stop wait: the window's messages go on meanwhile.

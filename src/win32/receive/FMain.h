@@ -96,8 +96,6 @@ class TFMain : public TMainForm {
   void StringGrid1DrawCell(HDC dc, int column, int row, const TCellRect& rect);
   void StringGrid1TopLeftChanged();
   void CompleteInstallation();
-  // Processes messages until `job()` is null or no longer running, at most kStopWaitMs.
-  void StopWait(const std::function<std::shared_ptr<TDownloadJob>()>& job);
   static void PumpSlice();
   void RepaintGauges() const;
 

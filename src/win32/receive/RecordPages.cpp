@@ -6,6 +6,7 @@
 
 #include "platform/Cp936.h"
 #include "platform/FileSystem.h"
+#include "receive/RecordCommands.h"
 #include "receive/RecordRows.h"
 #include "win32/common/MessageBox.h"
 #include "win32/common/WideText.h"
@@ -108,18 +109,16 @@ bool TRecordPages::HandleCommand(int id) {
 
 int TRecordPages::SelectedRecordRow(TRecordPage page) const {
   const int row = Grid(page).Row();
-  return row >= 1 && row <= lists_->PageRecordCount(page) ? row : 0;
+  return RecordRow(*lists_, page, row);
 }
 
 std::optional<TReceivedRec> TRecordPages::SelectedReceived() const {
-  const int row = SelectedRecordRow(TRecordPage::Received);
-  if (row == 0) return std::nullopt;
-  return lists_->ReceivedList()[static_cast<std::size_t>(row - 1)];  // only this thread takes records out
+  return ReceivedRecordAtRow(*lists_, SelectedRecordRow(TRecordPage::Received));
 }
 
-bool TRecordPages::Confirm(const char* question) const {
-  return ShowMessageBox({window_, Utf8ToCp936(question), Cp("确认信息"), TMessageIcon::Question, mbYes | mbNo,
-                         mbYes}) == mbYes;
+bool TRecordPages::Confirm(const std::string& question) const {
+  return ShowMessageBox({window_, question, Cp("确认信息"), TMessageIcon::Question, mbYes | mbNo, mbYes}) ==
+         mbYes;
 }
 
 void TRecordPages::pmiOpenClick() {
@@ -138,28 +137,23 @@ void TRecordPages::pmiOpenDirClick() {
     ShellOpen(window_, record->SavePath.Get());
 }
 
-// The row is taken before the question: the answer applies to the record asked
-// about, whatever the grid shows when the box closes.
 void TRecordPages::pmiReReceiveClick() {
-  const int row = SelectedRecordRow(TRecordPage::Received);
-  if (row == 0 || !Confirm("是否确定重新接收此资源？")) return;
-  lists_->ReceiveAgain(row - 1);
+  if (!Run(TRecordCommand::ReceiveAgain, TRecordPage::Received)) return;
   Refresh(TRecordPage::Received);
   if (jobsChanged_) jobsChanged_();
 }
 
 void TRecordPages::pmiDeleteClick() {
-  const int row = SelectedRecordRow(TRecordPage::Received);
-  if (row == 0 || !Confirm("是否确定删除此资源？")) return;
-  lists_->DeleteReceived(row - 1);
-  Refresh(TRecordPage::Received);
+  if (Run(TRecordCommand::Delete, TRecordPage::Received)) Refresh(TRecordPage::Received);
 }
 
 void TRecordPages::N5Click() {
-  const int row = SelectedRecordRow(TRecordPage::Recycled);
-  if (row == 0 || !Confirm("是否确定还原此资源？")) return;
-  lists_->RestoreRecycled(row - 1);
-  Refresh(TRecordPage::Recycled);
+  if (Run(TRecordCommand::Restore, TRecordPage::Recycled)) Refresh(TRecordPage::Recycled);
+}
+
+bool TRecordPages::Run(TRecordCommand command, TRecordPage page) {
+  return RunRecordCommand(*lists_, command, SelectedRecordRow(page),
+                          [this](const std::string& question) { return Confirm(question); });
 }
 
 }  // namespace bailan

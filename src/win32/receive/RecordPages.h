@@ -6,6 +6,7 @@
 #include <string>
 
 #include "receive/ReceiveLists.h"
+#include "receive/RecordCommands.h"
 #include "win32/common/Handles.h"
 #include "win32/receive/GridCellPainter.h"
 #include "win32/receive/StringGrid.h"
@@ -54,7 +55,8 @@ class TRecordPages {
   int SelectedRecordRow(TRecordPage page) const;
   std::optional<TReceivedRec> SelectedReceived() const;
   // Asks a question with Yes as the default; true when answered Yes.
-  bool Confirm(const char* question) const;
+  bool Confirm(const std::string& question) const;
+  bool Run(TRecordCommand command, TRecordPage page);
   void Refresh(TRecordPage page);
   TStringGrid& Grid(TRecordPage page) const;
 
