@@ -1,0 +1,23 @@
+// What every window test needs once per run: COM (pictures, folder browser,
+// browser) and the common controls on the test's thread.
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <ole2.h>
+#include <windows.h>
+
+namespace {
+
+class TWindowTestEnvironment : public testing::Environment {
+ public:
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+  }
+  void TearDown() override { OleUninitialize(); }
+};
+
+const testing::Environment* const kEnvironment =
+    testing::AddGlobalTestEnvironment(new TWindowTestEnvironment);
+
+}  // namespace
