@@ -52,9 +52,11 @@ confirm() {
 # the screen. The window system may give the window a new native window once it
 # is shown in full (the web view joins it), so it is looked up afresh each time.
 main_geometry() {
-  local shell
+  local shell id
   for _ in $(seq 50); do
-    shell=$(xdotool getwindowgeometry --shell "$(wait_window "$MAIN")" 2>/dev/null) && eval "$shell" && return 0
+    # wait_window reports its own failure; it must end the drive, not one more round.
+    id=$(wait_window "$MAIN") || exit 1
+    shell=$(xdotool getwindowgeometry --shell "$id" 2>/dev/null) && eval "$shell" && return 0
     sleep 0.1
   done
   fail "cannot find the installer window's place"
