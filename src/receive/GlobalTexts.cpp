@@ -1,7 +1,7 @@
 #include "receive/GlobalTexts.h"
 
-#include "receive/GlobalTextsConfig.h"
 #include "platform/Cp936.h"
+#include "receive/GlobalTextsConfig.h"
 
 namespace bailan {
 

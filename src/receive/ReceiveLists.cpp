@@ -86,6 +86,12 @@ std::int32_t TReceiveLists::JobCount() const {
   return CountOf(jobs_);
 }
 
+std::shared_ptr<TDownloadJob> TReceiveLists::JobAtRow(std::int32_t row) const {
+  TLock lock(ListLock());
+  if (row < 1 || static_cast<std::size_t>(row) > jobs_.size()) return nullptr;
+  return jobs_[static_cast<std::size_t>(row - 1)];
+}
+
 std::string TReceiveLists::Cell(std::int32_t row, std::int32_t column) const {
   TLock lock(ListLock());
   return rows_.Cell(row, column);

@@ -39,6 +39,8 @@ class TReceiveLists : public TJobHost, public std::enable_shared_from_this<TRece
   std::int32_t ReceivedCount() const;
   std::int32_t RecycleCount() const;
   std::int32_t JobCount() const;
+  // The job that grid row `row` shows (row 1 is job 0), null when the row has none.
+  std::shared_ptr<TDownloadJob> JobAtRow(std::int32_t row) const;
 
   // The row table: texts of a cell, the row count, headers.
   std::string Cell(std::int32_t row, std::int32_t column) const;

@@ -2,6 +2,7 @@
 
 #include "engine/DownloadJob.h"
 #include "platform/DateTime.h"
+#include "platform/Path.h"
 
 namespace bailan {
 namespace {
@@ -29,6 +30,12 @@ std::vector<std::string> RowTexts(const TRecycledRec& record) {
   std::vector<std::string> texts = SharedTexts(record, kRecycleGridColumns);
   texts[kRecordColumnDeleteTime] = FormatDateTime(kDateTimeFormat, record.DeleteTime);
   return texts;
+}
+
+std::string ReceivedFilePath(const TReceivedRec& record) {
+  std::string folder = record.SavePath.Get();
+  if (!folder.empty()) folder = IncludeTrailingPathDelimiter(folder);
+  return folder + record.FileName.Get();
 }
 
 }  // namespace bailan

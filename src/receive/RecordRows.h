@@ -24,4 +24,8 @@ inline constexpr std::int32_t kRecycleGridColumns = 8;
 std::vector<std::string> RowTexts(const TReceivedRec& record);
 std::vector<std::string> RowTexts(const TRecycledRec& record);
 
+// Where "打开" looks for a received record's file: its SavePath, "\" (PathDelim)
+// unless it ends in one already or is empty, then its FileName.
+std::string ReceivedFilePath(const TReceivedRec& record);
+
 }  // namespace bailan

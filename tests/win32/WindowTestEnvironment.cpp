@@ -1,9 +1,12 @@
 // What every window test needs once per run: COM (pictures, folder browser,
 // browser) and the common controls on the test's thread.
-#include <commctrl.h>
 #include <gtest/gtest.h>
-#include <ole2.h>
 #include <windows.h>
+// after windows.h, which they need
+#include <commctrl.h>
+#include <ole2.h>
+
+#include "WindowTestSupport.h"
 
 namespace {
 
@@ -13,6 +16,7 @@ class TWindowTestEnvironment : public testing::Environment {
     ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
+    bailan::test::FailUnexpectedBoxes();
   }
   void TearDown() override { OleUninitialize(); }
 };

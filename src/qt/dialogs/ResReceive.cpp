@@ -8,12 +8,12 @@
 #include <array>
 #include <utility>
 
-#include "qt/installer/MessageBox.h"
-#include "qt/installer/QtText.h"
 #include "platform/Cp936.h"
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
 #include "platform/Path.h"
+#include "qt/installer/MessageBox.h"
+#include "qt/installer/QtText.h"
 #include "receive/ReceiveLists.h"
 #include "ui_ResReceive.h"
 
@@ -24,10 +24,6 @@ namespace {
 enum TColumn : int { kName, kCategory, kPushTime, kWho, kRemark, kUrl, kDownloadType, kId, kColumnCount };
 constexpr std::array<int, kColumnCount> kColumnWidths = {200, 100, 120, 80, 200, 0, 0, 0};
 
-// The one download type that marks a resource the user cannot leave out.
-constexpr std::string_view kMandatoryType = "0";
-// Every resource taken over is received in this many parallel ranges.
-constexpr std::int32_t kSegments = 3;
 constexpr int kFontPixels = 12;
 
 // The design's client area; the anchors keep the controls' distances to the
@@ -56,16 +52,7 @@ void SetCell(QTreeWidgetItem& row, int column, const std::string& bytes) {
 }
 
 bool IsMandatory(const QTreeWidgetItem& row) {
-  return row.columnCount() >= kColumnCount && CellBytes(row, kDownloadType) == kMandatoryType;
-}
-
-// A category names one folder below the download folder: a text that would
-// climb out of it or name another place is refused.
-void CheckFolderName(const std::string& name) {
-  bool valid = name != "." && name != ".." && Cp936FindFirst(name, '/') == std::string::npos &&
-               Cp936FindFirst(name, '\\') == std::string::npos;
-  for (unsigned char c : name) valid = valid && c >= 0x20 && c != 0x7F;
-  if (!valid) throw Exception("'" + name + "' is not a valid folder name");
+  return row.columnCount() >= kColumnCount && IsMandatoryOffer(CellBytes(row, kDownloadType));
 }
 
 }  // namespace
@@ -88,8 +75,7 @@ TFResReceive::TFResReceive(std::shared_ptr<TReceiveLists> lists, QWidget* parent
   ui->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
   ui->BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
 
-  SetDownloadFolder(IncludeTrailingPathDelimiter(FromQString(QCoreApplication::applicationDirPath())) +
-                    "Download");
+  SetDownloadFolder(OfferDownloadFolder(FromQString(QCoreApplication::applicationDirPath())));
   auto wire = [this](auto* control, auto signal, void (TFResReceive::*handler)()) {
     connect(control, signal, this,
             [this, handler] { RunHandler(this, [this, handler] { (this->*handler)(); }); });
@@ -163,27 +149,14 @@ void TFResReceive::CheckBox1Click() {
     ui->ListView1->topLevelItem(row)->setCheckState(kName, state);
 }
 
-std::string TFResReceive::SaveFolderOf(const std::string& category) const {
-  CheckFolderName(category);
-  std::string folder = downloadFolder_ + category;
-  // A cut path would name another folder than the category's.
-  if (folder.size() >= sizeof(TResourceRec::SavePath))
-    throw Exception("'" + folder + "' is too long for a folder");
-  return folder;
-}
-
 TResourceRec TFResReceive::RecordFromRow(const QTreeWidgetItem& row) const {
-  TResourceRec record{};
-  record.PublishTime = ParseDateTime(CellBytes(row, kPushTime));
-  const std::string category = CellBytes(row, kCategory);
-  record.SavePath = SaveFolderOf(category);
-  record.Name = CellBytes(row, kName);
-  record.URL = CellBytes(row, kUrl);
-  record.SegCount = kSegments;
-  record.Category = category;
-  record.Remark = CellBytes(row, kRemark);
-  record.Flag = 1;
-  return record;
+  TOfferedResource offer;
+  offer.Name = CellBytes(row, kName);
+  offer.Category = CellBytes(row, kCategory);
+  offer.PushTime = CellBytes(row, kPushTime);
+  offer.Remark = CellBytes(row, kRemark);
+  offer.URL = CellBytes(row, kUrl);
+  return RecordFromOffer(offer, downloadFolder_);
 }
 
 void TFResReceive::BitBtn1Click() {

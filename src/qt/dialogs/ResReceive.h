@@ -6,6 +6,8 @@
 
 #include "receive/ResourceRecords.h"
 
+#include "receive/ResourceOffer.h"
+
 class QTreeWidgetItem;
 namespace Ui {
 class TFResReceive;
@@ -14,19 +16,6 @@ class TFResReceive;
 namespace bailan {
 
 class TReceiveLists;
-
-// One resource offered for download, as a caller lists it in the dialog: texts in
-// CP936. A download type of "0" marks a resource that cannot be left out.
-struct TOfferedResource {
-  std::string Name;
-  std::string Category;
-  std::string PushTime;  // "yyyy-mm-dd hh:nn:ss"
-  std::string Who;
-  std::string Remark;
-  std::string URL;
-  std::string DownloadType;
-  std::string ID;
-};
 
 // The resource selection dialog: a check-box list of offered resources; OK turns
 // every ticked one into a pending record and a started download job of the
@@ -70,7 +59,6 @@ class TFResReceive : public QDialog {
   // The pending record of one ticked row; raises an error before anything is
   // appended when the row cannot be taken over.
   TResourceRec RecordFromRow(const QTreeWidgetItem& row) const;
-  std::string SaveFolderOf(const std::string& category) const;
 
   std::unique_ptr<Ui::TFResReceive> ui;
   std::shared_ptr<TReceiveLists> lists_;

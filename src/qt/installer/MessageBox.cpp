@@ -3,8 +3,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "qt/installer/QtText.h"
 #include "platform/Cp936.h"
+#include "qt/installer/QtText.h"
 
 namespace bailan {
 namespace {
@@ -67,17 +67,6 @@ int ShowMessageBox(const TMessageRequest& request) {
   if (answer == QMessageBox::No) return mbNo;
   if (answer == QMessageBox::Ok) return mbOK;
   return (request.Buttons & mbOK) ? mbOK : mbNo;
-}
-
-std::string ErrorReportText(std::string message) {
-  // The last character, not the last byte: a double-byte character's lead byte
-  // sorts after "." and so earns the full stop.
-  std::size_t last = 0;
-  for (std::size_t i = 0; i < message.size(); i += Cp936CharLength(message, i)) last = i;
-  if (!message.empty() && static_cast<unsigned char>(message[last]) > static_cast<unsigned char>('.')) {
-    message += '.';
-  }
-  return message;
 }
 
 void ShowErrorReport(QWidget* owner, const std::exception& error) {

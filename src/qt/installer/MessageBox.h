@@ -4,14 +4,12 @@
 #include <exception>
 #include <functional>
 
+#include "receive/ErrorReport.h"
+#include "receive/MessageKinds.h"
+
 class QWidget;
 
 namespace bailan {
-
-enum class TMessageIcon { None, Information, Warning, Error, Question };
-
-// Buttons of a message box and its answer.
-enum TMessageButton : int { mbOK = 1, mbYes = 2, mbNo = 4 };
 
 struct TMessageRequest {
   QWidget* Owner = nullptr;
@@ -36,9 +34,6 @@ void SetMessageSeam(TMessageSeam seam);
 // The application's default error report: the error's text with a full stop
 // added when its last character sorts after ".", caption "柏岚软件", error icon.
 void ShowErrorReport(QWidget* owner, const std::exception& error);
-// The report's text for a CP936 message.
-std::string ErrorReportText(std::string message);
-
 // Runs an event handler's body; whatever it raises is shown by the default error
 // report and the program goes on.
 void RunHandler(QWidget* owner, const std::function<void()>& body);

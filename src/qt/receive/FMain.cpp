@@ -14,31 +14,30 @@
 #include <QTimer>
 
 #include "engine/DownloadJob.h"
-#include "receive/GlobalTexts.h"
-#include "qt/installer/HandlerConnection.h"
-#include "receive/ManifestFetch.h"
-#include "qt/installer/MessageBox.h"
-#include "qt/installer/QtText.h"
 #include "platform/Cp936.h"
 #include "platform/Launcher.h"
 #include "platform/Path.h"
 #include "platform/Tick.h"
-#include "receive/GoBatch.h"
-#include "receive/ListLock.h"
-#include "receive/Progress.h"
-#include "receive/ReceiveLists.h"
+#include "qt/installer/HandlerConnection.h"
+#include "qt/installer/MessageBox.h"
+#include "qt/installer/QtText.h"
 #include "qt/receive/GaugeWidget.h"
 #include "qt/receive/JobGridDelegate.h"
 #include "qt/receive/RecordPages.h"
 #include "qt/receive/RowTableModel.h"
+#include "receive/GlobalTexts.h"
+#include "receive/InstallCompletion.h"
+#include "receive/ManifestFetch.h"
+#include "receive/ManifestJobs.h"
+#include "receive/ProgressTick.h"
+#include "receive/ReceiveLists.h"
+#include "receive/StopWait.h"
 #include "transport/http/AntiFreeze.h"
 #include "ui_MainForm.h"
 
 namespace bailan {
 namespace {
 
-constexpr int kManifestSections = 21;  // "bailan", then "file1" to "file20"
-constexpr std::int32_t kManifestSegments = 3;
 constexpr int kGaugeInsetX = 2, kGaugeInsetY = 4;
 constexpr int kGaugeColumnsFromRight = 4;  // the gauges lie in the fourth column from the right
 const char* const kHeaders[kGridColumns] = {"状态", "发布时间", "资源名称", "资源大小",
@@ -125,9 +124,7 @@ void TFMain::ConnectReceiveHandlers() {
 }
 
 std::shared_ptr<TDownloadJob> TFMain::JobAt(int row) const {
-  const auto jobs = lists_->JobList();
-  if (row < 1 || static_cast<std::size_t>(row) > jobs.size()) return nullptr;
-  return jobs[static_cast<std::size_t>(row - 1)];
+  return lists_->JobAtRow(row);
 }
 
 int TFMain::SelectedRow() const {
@@ -139,23 +136,7 @@ void TFMain::AddToDownLoadList() {
   const TIniFile* manifest = ManifestIni();
   // The window may have been closed while the fetch kept it answering.
   if (manifest == nullptr || closed_) return;
-  const std::string folder = FromQString(Form()->InstallPath->text()) + PathDelim + ProductName();
-  for (int n = 0; n < kManifestSections; ++n) {
-    const std::string section = n == 0 ? std::string("bailan") : "file" + std::to_string(n);
-    const std::string url = manifest->ReadString(section, "url", "error");
-    if (url == "error") break;
-    if (url.empty()) continue;
-    TResourceRec record;
-    record.PublishTime = TDateTime::Now();
-    record.Name = Cp("柏岚软件");
-    record.URL = url;
-    record.SavePath = folder;
-    record.SegCount = kManifestSegments;
-    record.Category = Cp("资源类型");
-    record.Remark = Cp("资源备注");
-    record.Flag = 1;
-    lists_->AddPendingJob(record, false);
-  }
+  bailan::AddToDownLoadList(*lists_, *manifest, FromQString(Form()->InstallPath->text()), ProductName());
   RefreshGrid();
 }
 
@@ -203,13 +184,14 @@ void TFMain::StopSelectedJob() {
 }
 
 void TFMain::StopWait(const std::function<std::shared_ptr<TDownloadJob>()>& job) {
-  const std::uint32_t started = GetTickCount32();
-  for (auto current = job(); current && current->Running == 1; current = job()) {
-    if (TickDiff(GetTickCount32(), started) >= kStopWaitMs) return;
-    QEventLoop slice;
-    QTimer::singleShot(kStopWaitSliceMs, &slice, &QEventLoop::quit);
-    slice.exec();
-  }
+  bailan::StopWait(job, PumpSlice);
+}
+
+// One slice of a stop wait: the window's events go on meanwhile.
+void TFMain::PumpSlice() {
+  QEventLoop slice;
+  QTimer::singleShot(kStopWaitSliceMs, &slice, &QEventLoop::quit);
+  slice.exec();
 }
 
 void TFMain::BtnPauseClick() {
@@ -242,41 +224,19 @@ void TFMain::StringGrid1DblClick() {
 }
 
 void TFMain::Timer1Timer() {
-  std::int64_t total = 0, received = 0;
-  bool noJobLeft = false;
-  {
-    // The job list and the rows stay as they are while the tick reads them.
-    std::lock_guard lock(ListLock());
-    const auto jobs = lists_->JobList();
-    for (const auto& job : jobs) {
-      total += job->TotalSize;
-      received += job->ReceivedSize;
-      if (job->Running == 1) {
-        job->UpdateCells();
-        job->UpdateGauge();
-      } else {
-        for (std::int32_t column : {kColumnSpeed, kColumnRemaining, kColumnElapsed})
-          lists_->SetCell(job->Row, column, "");
-      }
-    }
-    noJobLeft = jobs.empty();
-  }
-  Form()->ProgressBar->SetTotalParts(total);
-  Form()->ProgressBar->SetPartsComplete(received);
-  dwonLabel_->setText(Ui("已完成  ") + QString::number(CalcPercent(received, total)) + '%');
+  const TProgressTick tick = TickJobs(*lists_);
+  Form()->ProgressBar->SetTotalParts(tick.Total);
+  Form()->ProgressBar->SetPartsComplete(tick.Received);
+  dwonLabel_->setText(ToQString(ProgressCaption(tick)));
   RefreshGrid();
   for (const auto& [job, gauge] : gauges_) gauge->update();
-  if (noJobLeft) CompleteInstallation();
+  if (tick.NoJobLeft) CompleteInstallation();
 }
 
 void TFMain::CompleteInstallation() {
   Form()->Setup3UI->click();
   timer1_->stop();
-  const std::string installPath = FromQString(Form()->InstallPath->text());
-  const std::string folder = installPath + PathDelim + ProductName();
-  const std::string batchName = "GO.bat";
-  WriteGoBatch(folder + PathDelim + batchName, GoBatchText(installPath, ProductName()));
-  RunLauncher(folder, batchName, "BL.exe");
+  WriteAndStartLauncher(FromQString(Form()->InstallPath->text()), ProductName());
   ShowMessageBox({this, Ui("安装完成！"), Ui("柏岚软件"), TMessageIcon::Information, mbOK, mbOK});
   close();
 }
@@ -363,19 +323,12 @@ void TFMain::changeEvent(QEvent* event) {
 }
 
 bool TFMain::FormCloseQuery() {
-  const auto jobs = lists_->JobList();
-  const bool anyRunning =
-      std::any_of(jobs.begin(), jobs.end(), [](const auto& job) { return job->Running != 0; });
-  if (!anyRunning) return true;
+  if (!AnyJobRunning(*lists_)) return true;
   if (ShowMessageBox({this, Ui("软件正在安装,是否退出安装？"), Ui("确认信息"), TMessageIcon::Question,
                       mbYes | mbNo, mbNo}) != mbYes) {
     return false;
   }
-  for (const auto& job : jobs) {
-    if (job->Running != 1) continue;
-    job->RequestStop();
-    StopWait([job] { return job; });
-  }
+  StopRunningJobs(*lists_, PumpSlice);
   return true;
 }
 
@@ -407,14 +360,7 @@ void TFMain::FormClose() {
   ShowPic()->stop();
   for (auto& [job, gauge] : gauges_) delete gauge;
   gauges_.clear();
-  const auto jobs = lists_->ReleaseJobs();
-  for (const auto& job : jobs) job->RequestStop();
-  const std::uint32_t started = GetTickCount32();
-  for (const auto& job : jobs) {
-    const std::uint32_t spent = TickDiff(GetTickCount32(), started);
-    if (spent >= kStopWaitMs) break;
-    job->WaitUntilIdle(kStopWaitMs - spent);
-  }
+  ReleaseJobsAndWait(*lists_);
   model_->Refresh();
 }
 

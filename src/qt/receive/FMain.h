@@ -8,6 +8,7 @@
 
 #include "qt/installer/MainForm.h"
 #include "qt/receive/ReceiveArea.h"
+#include "receive/StopWait.h"
 
 class QLabel;
 class QSystemTrayIcon;
@@ -32,8 +33,8 @@ class TFMain : public TMainForm {
  public:
   static constexpr int kTimer1Interval = 100;
   static constexpr int kShowPicInterval = 15000;
-  static constexpr std::uint32_t kStopWaitMs = 10000;  // a stop wait gives up on a job after this long
-  static constexpr int kStopWaitSliceMs = 5;           // events are processed this often while waiting
+  static constexpr std::uint32_t kStopWaitMs = bailan::kStopWaitMs;
+  static constexpr int kStopWaitSliceMs = 5;  // events are processed this often while waiting
   static constexpr int kRowHeight = 20;
   static constexpr int kGridLine = 1;
   static constexpr int kColumnWidths[8] = {30, 120, 180, 80, 100, 80, 80, 80};
@@ -94,6 +95,7 @@ class TFMain : public TMainForm {
   void StringGrid1TopLeftChanged();
   // Processes events until `job()` is null or no longer running, at most kStopWaitMs.
   void StopWait(const std::function<std::shared_ptr<TDownloadJob>()>& job);
+  static void PumpSlice();
   void RepaintGrid();
   int ColumnWidth(int column) const;
 

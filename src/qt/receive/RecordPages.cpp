@@ -8,17 +8,17 @@
 #include <QTableView>
 #include <utility>
 
-#include "qt/installer/MessageBox.h"
-#include "qt/installer/QtText.h"
 #include "platform/Cp936.h"
 #include "platform/FileSystem.h"
 #include "platform/Path.h"
-#include "receive/RecordRows.h"
+#include "qt/installer/MessageBox.h"
+#include "qt/installer/QtText.h"
 #include "qt/receive/DesktopShell.h"
 #include "qt/receive/FMain.h"
 #include "qt/receive/JobGridDelegate.h"
 #include "qt/receive/ReceiveArea.h"
 #include "qt/receive/RowTableModel.h"
+#include "receive/RecordRows.h"
 
 namespace bailan {
 namespace {
@@ -152,9 +152,7 @@ void TRecordPages::Refresh(TRecordPage page) {
 void TRecordPages::pmiOpenClick() {
   const std::optional<TReceivedRec> record = SelectedReceived();
   if (!record) return;
-  std::string folder = record->SavePath.Get();
-  if (!folder.empty()) folder = IncludeTrailingPathDelimiter(folder);
-  const std::string path = folder + record->FileName.Get();
+  const std::string path = ReceivedFilePath(*record);
   if (FileExists(path)) {
     ShellOpen(path);
   } else {

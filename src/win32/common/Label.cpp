@@ -7,7 +7,8 @@ namespace bailan {
 
 TLabel::TLabel(HWND parent, int id, RECT bounds, const std::string& text, const TLabelLook& look)
     : look_(look) {
-  CreateHandle({L"BailanLabel", WS_CHILD | WS_VISIBLE, 0, bounds, parent, id, Wide(text), nullptr});
+  CreateHandle(
+      {L"BailanLabel", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, bounds, parent, id, Wide(text), nullptr});
 }
 
 void TLabel::SetText(const std::string& cp936) {

@@ -1,6 +1,7 @@
 #include "win32/common/MessageBox.h"
 
 #include "platform/Cp936.h"
+#include "receive/ErrorReport.h"
 #include "win32/common/WideText.h"
 
 namespace bailan {
@@ -36,17 +37,6 @@ UINT ButtonFlags(int buttons) {
 UINT DefaultFlag(const TMessageRequest& request) {
   if (ButtonFlags(request.Buttons) == MB_OK) return MB_DEFBUTTON1;
   return request.DefaultButton == mbNo ? MB_DEFBUTTON2 : MB_DEFBUTTON1;
-}
-
-// TODO(core): the lead moves this text rule into src/receive (ErrorReportText);
-// call it from there once it lands and drop this copy.
-std::string ReportText(std::string message) {
-  std::size_t last = 0;
-  for (std::size_t i = 0; i < message.size(); i += Cp936CharLength(message, i)) last = i;
-  if (!message.empty() && static_cast<unsigned char>(message[last]) > static_cast<unsigned char>('.')) {
-    message += '.';
-  }
-  return message;
 }
 
 }  // namespace
@@ -88,7 +78,7 @@ int ShowMessageBox(const TMessageRequest& request) {
 }
 
 void ShowErrorReport(HWND owner, const std::exception& error) {
-  ShowMessageBox({owner, ReportText(error.what()), Cp("柏岚软件"), TMessageIcon::Error, mbOK, mbOK});
+  ShowMessageBox({owner, ErrorReportText(error.what()), Cp("柏岚软件"), TMessageIcon::Error, mbOK, mbOK});
 }
 
 void RunHandler(HWND owner, const std::function<void()>& body) {

@@ -6,12 +6,9 @@
 #include <functional>
 #include <string>
 
+#include "receive/MessageKinds.h"
+
 namespace bailan {
-
-enum class TMessageIcon { None, Information, Warning, Error, Question };
-
-// Buttons of a message box and its answer.
-enum TMessageButton : int { mbOK = 1, mbYes = 2, mbNo = 4 };
 
 // One message box: texts in CP936.
 struct TMessageRequest {

@@ -1,10 +1,13 @@
 #include "win32/common/PictureBox.h"
 
+#include "win32/common/Controls.h"
+
 namespace bailan {
 
-TPictureBox::TPictureBox(HWND parent, RECT bounds, COLORREF background, bool stretch, bool swallowMouse)
-    : background_(background), stretch_(stretch), swallowMouse_(swallowMouse) {
-  CreateHandle({L"BailanPicture", WS_CHILD | WS_VISIBLE, 0, bounds, parent, 0, L"", nullptr});
+TPictureBox::TPictureBox(HWND parent, RECT bounds, COLORREF background, TPictureFit fit, TPictureMouse mouse)
+    : background_(background), fit_(fit), mouse_(mouse) {
+  CreateHandle(
+      {L"BailanPicture", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, bounds, parent, 0, L"", nullptr});
 }
 
 void TPictureBox::SetPicture(const TPicture* picture, RECT source) {
@@ -21,14 +24,13 @@ void TPictureBox::Paint() {
   FillRect(paint.Get(), &client, background.Get());
   if (picture_ == nullptr) return;
   RECT target = client;
-  if (!stretch_) target = RECT{0, 0, source_.right - source_.left, source_.bottom - source_.top};
+  if (fit_ == TPictureFit::Natural)
+    target = RECT{0, 0, source_.right - source_.left, source_.bottom - source_.top};
   DrawPicture(paint.Get(), *picture_, source_, target);
 }
 
 LRESULT TPictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_NCHITTEST:
-      return swallowMouse_ ? HTCLIENT : HTTRANSPARENT;
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:
@@ -36,6 +38,9 @@ LRESULT TPictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      if (mouse_ == TPictureMouse::DragSurface)
+        SendMessageW(GetAncestor(Handle(), GA_ROOT), kSurfaceMouseDown, wParam, 0);
       return 0;
     default:
       return TWindow::HandleMessage(message, wParam, lParam);

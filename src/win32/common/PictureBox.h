@@ -6,13 +6,16 @@
 namespace bailan {
 
 // A picture on its panel's colour: a slot of a picture (or the whole), drawn at
-// its size or stretched to the control. Presses fall through to the panel
-// beneath (a drag surface) unless `swallowMouse`.
+// its size or stretched to the control. A drag surface reports presses to the
+// top-level window (kSurfaceMouseDown); otherwise they stop here.
+enum class TPictureFit { Natural, Stretch };
+enum class TPictureMouse { DragSurface, Stop };
+
 class TPictureBox : public TWindow {
  public:
   // A visible child of `parent`, owned by this object; `picture` is the form's
   // and must outlive it. GUI thread only.
-  TPictureBox(HWND parent, RECT bounds, COLORREF background, bool stretch, bool swallowMouse);
+  TPictureBox(HWND parent, RECT bounds, COLORREF background, TPictureFit fit, TPictureMouse mouse);
 
   // Shows `source` of `picture` and repaints at once.
   void SetPicture(const TPicture* picture, RECT source);
@@ -26,8 +29,8 @@ class TPictureBox : public TWindow {
   void Paint();
 
   COLORREF background_;
-  bool stretch_;
-  bool swallowMouse_;
+  TPictureFit fit_;
+  TPictureMouse mouse_;
   const TPicture* picture_ = nullptr;
   RECT source_{};
 };

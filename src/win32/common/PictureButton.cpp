@@ -15,7 +15,7 @@ constexpr UINT_PTR kSubclassId = 1;
 
 TPictureButton::TPictureButton(HWND parent, int id, RECT bounds, COLORREF background)
     : background_(background) {
-  hwnd_ = CreateControl(L"BUTTON", L"", WS_VISIBLE | BS_OWNERDRAW, bounds, parent, id);
+  hwnd_ = CreateControl(L"BUTTON", L"", WS_VISIBLE | WS_CLIPSIBLINGS | BS_OWNERDRAW, bounds, parent, id);
   SetWindowSubclass(hwnd_, &TPictureButton::Subclass, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 

@@ -30,7 +30,6 @@ constexpr int kBtnCloseRightInset = 3;
 constexpr int kTopPanelHeight = 74;
 constexpr int kPage1BottomHeight = 89, kPage2BottomHeight = 74, kPage3Height = 56;
 constexpr int kProgressBarHeight = 19;
-constexpr int kFrameCorner = 2;  // the frame's corner ellipses, 2 x 2
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 const RECT kBrowserDesignBounds{1032, -48, 1032 + 467, -48 + 212};
 
@@ -126,8 +125,8 @@ void TMainForm::CreateControls() {
   content_ = std::make_unique<TLabel>(
       top, 0, Bounds(23, 44, 335, 26), Cp("正在安装 - 柏岚送货单打印软件"),
       TLabelLook{contentFont_.Get(), RGB(120, 120, 120), kWhite, false, true, TLabelMouse::PassThrough});
-  steupImage_ =
-      std::make_unique<TPictureBox>(top, Bounds(373, 46, kStepWidth, kStepHeight), kWhite, false, false);
+  steupImage_ = std::make_unique<TPictureBox>(top, Bounds(373, 46, kStepWidth, kStepHeight), kWhite,
+                                              TPictureFit::Natural, TPictureMouse::DragSurface);
   btnMin_ = std::make_unique<TPictureButton>(top, idBtnMin,
                                              Bounds(531, 1, kWindowButtonWidth, kWindowButtonHeight), kWhite);
   btnClose_ = std::make_unique<TPictureButton>(
@@ -148,7 +147,8 @@ void TMainForm::CreateControls() {
   label2_ = std::make_unique<TLabel>(
       page1, 0, Bounds(15, 35, 54, 12), Cp("安装目录:"),
       TLabelLook{windowFont_.Get(), RGB(115, 115, 115), kBottomColour, false, false, TLabelMouse::Swallow});
-  image3_ = std::make_unique<TPictureBox>(page1, Bounds(72, 31, 321, 23), kBottomColour, false, true);
+  image3_ = std::make_unique<TPictureBox>(page1, Bounds(72, 31, 321, 23), kBottomColour, TPictureFit::Natural,
+                                          TPictureMouse::Stop);
   image3_->SetPicture(&pathFrame_, WholePicture(pathFrame_));
   installPath_ = CreateControl(L"EDIT", Wide(DefaultInstallFolder()), WS_VISIBLE | ES_AUTOHSCROLL,
                                Bounds(76, 36, 292, 14), page1, idInstallPath);
@@ -168,7 +168,8 @@ void TMainForm::CreateControls() {
 
   // MiddlePanel
   const HWND middle = middlePanel_->Handle();
-  defaultImg_ = std::make_unique<TPictureBox>(middle, RECT{}, kWhite, true, false);
+  defaultImg_ =
+      std::make_unique<TPictureBox>(middle, RECT{}, kWhite, TPictureFit::Stretch, TPictureMouse::DragSurface);
   defaultImg_->SetPicture(&banner_, WholePicture(banner_));
   progressBar_ = std::make_unique<TLedProgressBar>(middle, RECT{});
   showcase_ = TShowcaseHost::Create(
@@ -230,10 +231,19 @@ void TMainForm::FormPaint() {
   GetClientRect(Handle(), &whole);
   TBrush key(CreateSolidBrush(kTransparencyKey));
   FillRect(paint.Get(), &whole, key.Get());
+  // The rounded rectangle with 2 x 2 corners: four edges that leave the corner
+  // pixels in the key's colour, so that they are see-through.
   TPen pen(CreatePen(PS_SOLID, 1, kFrameColor));
   TSelection penSelected(paint.Get(), pen.Get());
-  TSelection brushSelected(paint.Get(), GetStockObject(NULL_BRUSH));
-  RoundRect(paint.Get(), 0, 0, whole.right, whole.bottom, kFrameCorner, kFrameCorner);
+  const int right = whole.right - 1, bottom = whole.bottom - 1;
+  const POINT edges[][2] = {{{1, 0}, {right, 0}},
+                            {{1, bottom}, {right, bottom}},
+                            {{0, 1}, {0, bottom}},
+                            {{right, 1}, {right, bottom}}};
+  for (const auto& edge : edges) {
+    MoveToEx(paint.Get(), edge[0].x, edge[0].y, nullptr);
+    LineTo(paint.Get(), edge[1].x, edge[1].y);  // the end point is left out
+  }
 }
 
 bool TMainForm::HandleFormMessage(UINT, WPARAM, LPARAM, LRESULT&) {

@@ -19,7 +19,7 @@ TServerAddresses BuiltInAddresses();
 // The environment variable through which a test run points the program at a
 // server of its own ("http://127.0.0.1:PORT"); unset, the built-in addresses
 // hold. Nothing else of the program reads its environment (but TEMP).
-inline constexpr wchar_t kTestServerVariable[] = L"BAILAN_TEST_SERVER";
+inline constexpr wchar_t kTestServerVariable[] = L"BAILAN_TEST_SERVER_URL";
 
 // `addresses` with their scheme and host replaced by `server`, which must be
 // plain HTTP on the loopback address with a port ("http://127.0.0.1:PORT");

@@ -1,20 +1,21 @@
 // bailan-setup.exe: the online installer, plain Win32. No arguments are read.
+#include <windows.h>
+// after windows.h, which they need
 #include <commctrl.h>
 #include <ole2.h>
-#include <windows.h>
 
 #include <stdexcept>
 
 #include "win32/common/MessageBox.h"
 #include "win32/common/MessagePump.h"
 #include "win32/common/WideText.h"
-#include "win32/installer/MainForm.h"
+#include "win32/receive/FMain.h"
 
 namespace {
 
 constexpr DWORD kMaxVariableLength = 256;  // a test server's address is short
 
-// The test run's server, when BAILAN_TEST_SERVER names one on the loopback
+// The test run's server, when BAILAN_TEST_SERVER_URL names one on the loopback
 // address; otherwise the built-in addresses stay.
 void ApplyTestServer(bailan::TMainForm& form) {
   wchar_t value[kMaxVariableLength] = {};
@@ -44,8 +45,9 @@ class TProgramServices {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   try {
     TProgramServices services;
-    // TODO(win32-receive): the main window is TFMain once the receive window lands.
-    bailan::TMainForm FMain(15000);
+    // The main window: closing it ends the program.
+    bailan::TFMain FMain;
+    // TODO(win32-receive): FResReceive, created hidden, once the dialog lands.
     ApplyTestServer(FMain);
     FMain.Show();
     return bailan::RunMessageLoop();
