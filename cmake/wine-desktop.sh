@@ -16,6 +16,8 @@ readonly START_SECONDS=120   # a new prefix under load takes about a minute
 readonly STOP_SECONDS=10
 readonly WATCH_SECONDS=2
 here=$(cd "$(dirname "$0")" && pwd)
+# wine-run.sh is called with the prefix here, not through a desktop that is not up yet.
+unset BAILAN_WINE_DESKTOP
 action="${1:-}"
 state="${2:-}"
 [ -n "$action" ] && [ -n "$state" ] || { echo "usage: wine-desktop.sh start|boot|stop DIR" >&2; exit 2; }

@@ -61,10 +61,10 @@ done
 echo "demo server: $url"
 
 # The installer as one program for the driver: Wine on the desktop, pointed at
-# this server through its test seam.
+# this server through its test seam (BAILAN_TEST_SERVER_URL).
 cat >"$work/installer.sh" <<SCRIPT
 #!/bin/sh
-export BAILAN_TEST_SERVER="$url"
+export BAILAN_TEST_SERVER_URL="$url"
 exec "$root/cmake/wine-run.sh" "$prefix" "$installer"
 SCRIPT
 chmod +x "$work/installer.sh"
