@@ -8,6 +8,7 @@
 
 #include "engine/Gauge.h"
 #include "engine/JobLog.h"
+#include "engine/LocalNameClaim.h"
 #include "platform/DateTime.h"
 #include "platform/SocketCanceller.h"
 
@@ -79,6 +80,11 @@ class TDownloadJob : public std::enable_shared_from_this<TDownloadJob> {
   // Whether a completed resource is unpacked into its folder and the archive
   // deleted (the installer always does); off, the file stays under its final name.
   std::atomic<bool> ExtractArchive{true};
+  // The job's hold on its resource's local name: taken by its first run, kept
+  // while the job lives (its partial and resume files carry the name between
+  // runs), given back by a run that completes the resource. Job transfer thread
+  // only (a job's runs follow one another); released with the job at the latest.
+  std::unique_ptr<TLocalNameClaim> NameClaim;
 
   // The failure that ended the last run, if any ("" when it ended without one):
   // the log tells the user what happened, this lets a caller report the cause.

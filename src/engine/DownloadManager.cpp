@@ -11,6 +11,7 @@
 #include "engine/ResourceExtractor.h"
 #include "platform/Cp936.h"
 #include "platform/Exception.h"
+#include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
 #include "platform/Path.h"
@@ -34,6 +35,8 @@ constexpr std::int64_t kLargestSize = 2147483647;
 constexpr std::size_t kMaxLengthDigits = 18;
 // The class recorded for a resource too large to be received.
 constexpr const char* kTooLargeClass = "ESizeError";
+// The class recorded for a document that cannot name a local file.
+constexpr const char* kBadNameClass = "EFileNameError";
 
 // The run's log lines, after the "[time] " stamp.
 std::string LoadedSizeLine(std::int32_t total) {
@@ -160,6 +163,7 @@ bool TDownloadManager::PrepareRun(bool firstPass) {
       LogLine(Cp("资源地址中没有文件名，退出."));
       return false;
     }
+    if (RefuseFileName() || !ClaimLocalName()) return false;
     resumePath_ = SavePath + FileName + std::string(kResumeSuffix);
     partialPath_ = SavePath + FileName + std::string(kPartialSuffix);
   }
@@ -203,6 +207,33 @@ bool TDownloadManager::PrepareRun(bool firstPass) {
   if (!FileExists(partialPath_)) {
     LogLine(Cp("接收文件不存在，退出."));
     return false;
+  }
+  return true;
+}
+
+// True, with its line and reason, when the document cannot name a local file:
+// "." and ".." name folders, the host refuses some names or takes them for
+// devices (IsCreatableName), and a name like a job's partial or resume file
+// would be taken for another job's state.
+bool TDownloadManager::RefuseFileName() {
+  if (IsCreatableName(FileName) && !IsJobFileName(FileName)) return false;
+  LogLine(Format(Cp("资源文件名 \"%s\" 不能作为本地文件名，退出.").c_str(), FileName));
+  Job->RecordRunError(kBadNameClass, Format("\"%s\" cannot name a local file", FileName));
+  return true;
+}
+
+// Takes the local name for the job, once; while another live job holds it,
+// waits and says so. False when a stop is requested meanwhile.
+bool TDownloadManager::ClaimLocalName() {
+  if (Job->NameClaim) return true;  // since an earlier run
+  const std::string path = SavePath + FileName;
+  for (std::uint32_t waitMs = 0; !(Job->NameClaim = TLocalNameClaim::Claim(path, waitMs));
+       waitMs = kMonitorIntervalMs) {
+    if (waitMs == 0) LogLine(Cp("另一任务正在接收同名的资源，等待其完成... ..."));
+    if (Job->StopRequest) {
+      LogLine(Cp("资源接收未完成，任务中止."));
+      return false;
+    }
   }
   return true;
 }
@@ -332,9 +363,10 @@ void TDownloadManager::ScheduleRetry(std::int32_t k, const TSegmentOutcome& outc
 }
 
 void TDownloadManager::StartDueRetries() {
+  const std::uint64_t rate = static_cast<std::uint64_t>(std::max(1, EngineSettings().RetryClockRate.load()));
   for (std::int32_t k = 1; k <= SegCount; ++k) {
     const TSlotTries& slot = tries_[k];
-    if (slot.Waiting && !slot.GivenUp && TickDiff(GetTickCount32(), slot.WaitStart) >= slot.PauseMs)
+    if (slot.Waiting && !slot.GivenUp && TickDiff(GetTickCount32(), slot.WaitStart) * rate >= slot.PauseMs)
       StartSegmentThread(k);
   }
 }
@@ -370,6 +402,7 @@ void TDownloadManager::CompleteResource() {
   partialFile_.Close();  // a file held open cannot be renamed everywhere
   const std::string finalPath = FinalisePartialFile(partialPath_, resumePath_, Table, SegCount);
   Job->Finished = true;
+  renamed_ = true;
   if (Job->ExtractArchive) {
     ExtractResource(finalPath, SavePath);
     DeleteFile(finalPath);
@@ -445,6 +478,7 @@ void TDownloadManager::CloseRun() {
 }
 
 void TDownloadManager::FinishRun() {
+  if (renamed_) Job->NameClaim.reset();  // no partial or resume file bears the name now
   Job->StopRequest = false;
   Job->Running = 0;
 }

@@ -32,6 +32,15 @@ class TDownloadJob;
 // as a stopped run does. A resource that changed its size starts afresh, once.
 // While segments run the resume file is saved every kSaveIntervalMs, so that a
 // crash loses no more than that.
+//
+// A document that cannot be a local file name ("." or "..", a name the host
+// refuses, a name like a job's partial or resume file) ends the run at once. A
+// run whose local name another live job holds (the same URL listed twice, two
+// URLs ending in the same document) waits until that job has completed its
+// resource, and then receives its own: every listed archive is received and
+// unpacked once, and no two jobs ever write one partial or resume file. Waiting
+// rather than taking another name keeps the files named as the next run of the
+// installer will look for them.
 class TDownloadManager : public TThread, public std::enable_shared_from_this<TDownloadManager> {
  public:
   // Called by the job on the GUI thread: stores the run's fields (the folder
@@ -93,6 +102,8 @@ class TDownloadManager : public TThread, public std::enable_shared_from_this<TDo
 
   void Run();
   bool PrepareRun(bool firstPass);
+  bool RefuseFileName();
+  bool ClaimLocalName();
   void CheckPartialLength(TResumeLoadResult& loaded) const;
   void StartSegmentThreads();
   void StartSegmentThread(std::int32_t k);
@@ -123,6 +134,7 @@ class TDownloadManager : public TThread, public std::enable_shared_from_this<TDo
   bool segmentsStarted_ = false;
   bool restarted_ = false;   // the run has started afresh once already
   bool restartDue_ = false;  // a segment found the resource changed: start afresh
+  bool renamed_ = false;     // this run renamed the complete partial file to its final name
   TFile partialFile_;        // for flushing the received bytes before a save
   std::uint32_t lastSave_ = 0;
   std::array<TSlotTries, kMaxSegments + 1> tries_{};

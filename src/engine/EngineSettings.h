@@ -15,6 +15,10 @@ struct TEngineSettings {
   // is briefly away is not hammered, and one that is back is not waited for long.
   std::atomic<std::int32_t> RetryFirstPauseMs{1000};
   std::atomic<std::int32_t> RetryMaxPauseMs{30000};
+  // Milliseconds of a retry pause that pass per millisecond of the tick count:
+  // 1 in use; tests raise it to go through the whole schedule of pauses (as the
+  // log states them) in a moment.
+  std::atomic<std::int32_t> RetryClockRate{1};
 };
 
 TEngineSettings& EngineSettings();

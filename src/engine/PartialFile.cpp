@@ -1,5 +1,6 @@
 #include "engine/PartialFile.h"
 
+#include "engine/ResumeFile.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
@@ -65,6 +66,7 @@ std::string FinalisePartialFile(const std::string& partialPath, const std::strin
     finalPath = ChooseFinalName(wanted);  // another file may have taken the name meanwhile
   }
   DeleteFile(resumePath);
+  DeleteFile(resumePath + std::string(kResumeTempSuffix));  // a save cut short by a crash
   return finalPath;
 }
 

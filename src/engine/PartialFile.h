@@ -5,14 +5,14 @@
 
 #include "engine/SegmentTable.h"
 #include "platform/File.h"
+#include "platform/FileNames.h"
 
 namespace bailan {
 
 // The partial file holds the resource at its full length from the moment it is
 // created, so that each segment thread writes at its own offsets through its own
-// handle, without extending the file and without a lock.
-inline constexpr std::string_view kPartialSuffix = ".rpc";
-inline constexpr std::string_view kResumeSuffix = ".rpc.cfg";
+// handle, without extending the file and without a lock. Its name and the resume
+// file's are the resource's with kPartialSuffix and kResumeSuffix (FileNames.h).
 
 // A rename of the finished partial file is retried this long (with a yield between
 // attempts) before it fails: long enough for segment threads to close their
@@ -37,7 +37,8 @@ std::string ChooseFinalName(const std::string& path);
 // Finalises a complete resource: chooses the final name, waits until every
 // segment thread of slots 1..count has set its done flag (a segment thread sets it
 // only after closing its handle), renames the partial file, then deletes the
-// resume file, ignoring whether that succeeds. Returns the final path. Raises
+// resume file and any temporary file a save left beside it, ignoring whether
+// that succeeds. Returns the final path. Raises
 // EInOutError naming the file when the wait and the rename have not succeeded
 // within kFinaliseTimeoutMs (`timeoutMs` for tests).
 std::string FinalisePartialFile(const std::string& partialPath, const std::string& resumePath,

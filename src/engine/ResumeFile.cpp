@@ -126,13 +126,21 @@ void SaveResumeFile(const std::string& path, const TResumeHeader& header, const 
   }
   if (flushData) flushData();
 
+  // A save that fails at any step after the temporary file exists (a full disk
+  // refuses the write or the flush) takes it away again: the product folder
+  // keeps only the partial and the resume file.
   const std::string temporary = path + std::string(kResumeTempSuffix);
-  {
-    TFile file = TFile::Create(temporary, TShareMode::Exclusive);
+  TFile file = TFile::Create(temporary, TShareMode::Exclusive);
+  std::string reason;
+  try {
     file.Write(bytes.data(), ResumeFileBytes(header.Count));
     file.Flush();
+    file.Close();
+  } catch (...) {
+    file.Close();
+    DeleteFile(temporary);
+    throw;
   }
-  std::string reason;
   if (!ReplaceFile(temporary, path, &reason)) {
     DeleteFile(temporary);
     throw EInOutError(Format("Cannot rename file \"%s\" to \"%s\". %s", temporary, path, reason));

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "engine/SegmentTable.h"
+#include "platform/FileNames.h"
 
 namespace bailan {
 
@@ -49,12 +50,10 @@ TResumeLoadResult LoadResumeFile(const std::string& path, TSegmentTable& table);
 // Replaces the resume file with `header` and slots 1..header.Count so that a
 // crash at any moment leaves either the old file or the new one, whole: the
 // counts are taken first, then `flushData` runs (it must put every byte they
-// count on the disk), then the image is written to `path` + kResumeTempSuffix,
-// flushed, and renamed over `path`. Raises EFCreateError or EInOutError.
+// count on the disk), then the image is written to `path` + kResumeTempSuffix (FileNames.h),
+// flushed, and renamed over `path`; a save that fails leaves no temporary file.
+// Raises EFCreateError or EInOutError.
 void SaveResumeFile(const std::string& path, const TResumeHeader& header, const TSegmentTable& table,
                     const std::function<void()>& flushData = {});
-
-// The temporary name a save writes beside the resume file before renaming it.
-inline constexpr std::string_view kResumeTempSuffix = ".tmp";
 
 }  // namespace bailan

@@ -32,8 +32,18 @@ class TFile {
   // Creates `path` for reading and writing, replacing an existing file (its
   // contents are lost).
   static TFile Create(const std::string& path, TShareMode share);
+  // As Create, but an existing symbolic link of that name (on Windows any
+  // reparse point) is not followed: the creation fails with EFCreateError.
+  static TFile CreateNoLink(const std::string& path, TShareMode share);
   // Opens an existing file.
   static TFile Open(const std::string& path, TAccess access, TShareMode share);
+  // Creates a new file of a private name in the folder of `besidePath`: `besidePath`,
+  // ".", random hexadecimal digits and ".tmp". The name is created exclusively
+  // (an entry of that name, a symbolic link included, is never followed or
+  // reused: another name is tried), readable and writable by this user alone
+  // on Linux, not shared on Windows. Path() gives the name. Raises EFCreateError
+  // naming `besidePath` when the folder takes no new file.
+  static TFile CreateTemporary(const std::string& besidePath);
 
   bool IsOpen() const { return handle_ >= 0; }
   const std::string& Path() const { return path_; }
@@ -57,6 +67,8 @@ class TFile {
 
  private:
   TFile(std::string path, std::intptr_t handle) : path_(std::move(path)), handle_(handle) {}
+  // A fresh candidate for CreateTemporary.
+  static std::string TemporaryName(const std::string& besidePath);
   [[noreturn]] void Fail(const char* what) const;
 
   std::string path_;

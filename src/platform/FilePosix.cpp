@@ -13,7 +13,11 @@
 namespace bailan {
 namespace {
 
-constexpr mode_t kNewFileMode = 0666;  // narrowed by the process umask
+constexpr mode_t kNewFileMode = 0666;      // narrowed by the process umask
+constexpr mode_t kPrivateFileMode = 0600;  // a temporary file: its owner alone
+// Names of a temporary file tried before the folder is taken to refuse new
+// files: a random name is taken by chance (or by a guess) only very rarely.
+constexpr int kTemporaryNameTries = 16;
 
 int OpenFlags(TAccess access) {
   switch (access) {
@@ -35,6 +39,28 @@ TFile TFile::Create(const std::string& path, TShareMode /*share: none on Linux*/
     throw EFCreateError(Format("Cannot create file \"%s\". %s", path, LastSystemErrorText()));
   }
   return TFile(path, fd);
+}
+
+TFile TFile::CreateNoLink(const std::string& path, TShareMode /*share: none on Linux*/) {
+  int fd =
+      ::open(ToHostPath(path).c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, kNewFileMode);
+  if (fd < 0) {
+    throw EFCreateError(Format("Cannot create file \"%s\". %s", path, LastSystemErrorText()));
+  }
+  return TFile(path, fd);
+}
+
+TFile TFile::CreateTemporary(const std::string& besidePath) {
+  int error = 0;
+  for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
+    std::string name = TemporaryName(besidePath);
+    const int fd = ::open(ToHostPath(name).c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          kPrivateFileMode);
+    if (fd >= 0) return TFile(std::move(name), fd);
+    error = errno;
+    if (error != EEXIST) break;
+  }
+  throw EFCreateError(Format("Cannot create file \"%s\". %s", besidePath, SystemErrorText(error)));
 }
 
 TFile TFile::Open(const std::string& path, TAccess access, TShareMode /*share: none on Linux*/) {

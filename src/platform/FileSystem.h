@@ -35,6 +35,10 @@ bool ForceDirectories(const std::string& path);
 // than the name limit.
 bool IsCreatablePath(const std::string& path);
 
+// True when `path` itself is a symbolic link (on Windows any reparse point: a
+// link or a junction), which is not followed to tell.
+bool IsLink(const std::string& path);
+
 // The file's modification time as a local TDateTime.
 bool GetFileDate(const std::string& path, TDateTime& value);
 bool SetFileDate(const std::string& path, TDateTime value);

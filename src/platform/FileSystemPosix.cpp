@@ -87,6 +87,11 @@ bool DirectoryExists(const std::string& path) {
   return IsHostDirectory(ToHostPath(path).c_str());
 }
 
+bool IsLink(const std::string& path) {
+  struct stat st {};
+  return ::lstat(ToHostPath(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 bool DeleteFile(const std::string& path) {
   if (DirectoryExists(path)) return false;
   return ::unlink(ToHostPath(path).c_str()) == 0;

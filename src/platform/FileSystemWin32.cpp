@@ -63,6 +63,12 @@ bool DirectoryExists(const std::string& path) {
   return IsHostDirectory(ToHostPath(path).c_str());
 }
 
+bool IsLink(const std::string& path) {
+  // The attributes of a link are its own, not its target's.
+  const DWORD attributes = AttributesOf(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 bool DeleteFile(const std::string& path) {
   return ::DeleteFileW(ToHostPath(path).c_str()) != 0;
 }

@@ -12,6 +12,9 @@ namespace {
 
 // The largest single ReadFile / WriteFile: their counts are 32-bit.
 constexpr std::size_t kMaxTransfer = 1u << 30;
+// Names of a temporary file tried before the folder is taken to refuse new
+// files: a random name is taken by chance (or by a guess) only very rarely.
+constexpr int kTemporaryNameTries = 16;
 
 HANDLE HandleOf(std::intptr_t handle) {
   return reinterpret_cast<HANDLE>(handle);
@@ -57,6 +60,31 @@ TFile TFile::Create(const std::string& path, TShareMode share) {
     throw EFCreateError(Format("Cannot create file \"%s\". %s", path, LastSystemErrorText()));
   }
   return TFile(path, reinterpret_cast<std::intptr_t>(handle));
+}
+
+TFile TFile::CreateNoLink(const std::string& path, TShareMode share) {
+  // CREATE_ALWAYS would write through a link: an entry that is one is refused.
+  if (IsLink(path)) {
+    throw EFCreateError(
+        Format("Cannot create file \"%s\". %s", path, SystemErrorText(ERROR_CANT_ACCESS_FILE)));
+  }
+  return Create(path, share);
+}
+
+TFile TFile::CreateTemporary(const std::string& besidePath) {
+  // CREATE_NEW fails on any existing entry of the name, a reparse point too.
+  DWORD error = 0;
+  for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
+    std::string name = TemporaryName(besidePath);
+    HANDLE handle = ::CreateFileW(ToHostPath(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE)
+      return TFile(std::move(name), reinterpret_cast<std::intptr_t>(handle));
+    error = ::GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+  }
+  throw EFCreateError(
+      Format("Cannot create file \"%s\". %s", besidePath, SystemErrorText(static_cast<int>(error))));
 }
 
 TFile TFile::Open(const std::string& path, TAccess access, TShareMode share) {

@@ -66,9 +66,20 @@ std::string_view Bounded(std::string_view value) {
 TIniFile::TIniFile(const std::string& path) : fileName_(path) {
   std::ifstream in(std::filesystem::path(ToHostPath(path)), std::ios::binary);
   if (!in) return;
-  std::string text(kMaxFileSize, '\0');
+  // One byte past the cap tells a file that was cut from one that ends there.
+  std::string text(kMaxFileSize + 1, '\0');
   in.read(text.data(), static_cast<std::streamsize>(text.size()));
   text.resize(static_cast<std::size_t>(in.gcount()));
+  if (text.size() > kMaxFileSize) {
+    // The last line goes unless the byte past the cap ends it: a cut line
+    // ("url=http://h/d/set") would be read as a whole, wrong value.
+    const bool lineEndsAtCap = text[kMaxFileSize] == '\r' || text[kMaxFileSize] == '\n';
+    text.resize(kMaxFileSize);
+    if (!lineEndsAtCap) {
+      const std::size_t lastBreak = text.find_last_of("\r\n");
+      text.resize(lastBreak == std::string::npos ? 0 : lastBreak + 1);
+    }
+  }
   Parse(text);
 }
 

@@ -20,6 +20,7 @@ class TIniFile {
   static constexpr std::size_t kMaxValueLength = 2047;  // the profile reader's buffer of 2048, NUL included
   // A manifest is a short list of addresses; a larger file is read only up to
   // this many bytes, so that a hostile answer cannot make the reader hold it all.
+  // A line that the cap cuts is dropped, not read as a shorter one.
   static constexpr std::size_t kMaxFileSize = 16u << 20;
 
   // Reads the file at `path` (CP936 text) once; a file that cannot be read

@@ -17,11 +17,17 @@ void SetManifestIni(std::unique_ptr<TIniFile> ini);
 std::string ManifestPath();
 
 // Fetches ManifestURL() into ManifestPath() and loads it as ManifestIni(): true
-// on success. Every failure of the transfer gives false without a message; a
-// file that cannot be created raises EFCreateError. Runs on the GUI thread,
-// which keeps answering the user through the registered anti-freeze meanwhile.
+// on success. The body is received into a private new file in the same folder,
+// at most TIniFile::kMaxFileSize bytes of it, and renamed over ManifestPath()
+// once it is whole; a failed fetch deletes it and leaves ManifestPath() as it
+// was. Every failure of the transfer gives false without a message; a folder
+// that takes no new file, or a copy that cannot take the name, raises
+// EFCreateError. Runs on the GUI thread, which
+// keeps answering the user through the registered anti-freeze meanwhile.
 bool FetchManifest();
 // The same from another address (tests).
 bool FetchManifestFrom(const std::string& url);
+// Why the last fetch gave false (the failure's text); empty after a success.
+const std::string& ManifestFetchFailure();
 
 }  // namespace bailan

@@ -3,6 +3,7 @@
 #include "platform/Cp936.h"
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
+#include "platform/FileNames.h"
 #include "platform/Path.h"
 
 namespace bailan {
@@ -13,10 +14,10 @@ constexpr std::string_view kMandatoryType = "0";
 constexpr std::int32_t kOfferSegments = 3;
 
 // A category names one folder below the download folder: a text that would
-// climb out of it or name another place is refused.
+// climb out of it, name another place or a device is refused. An empty one
+// leaves the resources in the download folder itself.
 void CheckFolderName(const std::string& name) {
-  bool valid = name != "." && name != ".." && Cp936FindFirst(name, '/') == std::string::npos &&
-               Cp936FindFirst(name, '\\') == std::string::npos;
+  bool valid = name.empty() || (IsCreatableName(name) && Cp936FindFirst(name, '\\') == std::string::npos);
   for (unsigned char c : name) valid = valid && c >= 0x20 && c != 0x7F;
   if (!valid) throw Exception("'" + name + "' is not a valid folder name");
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 
 #include "engine/EngineSettings.h"
@@ -65,7 +66,10 @@ class DownloadRun : public ::testing::Test {
  protected:
   // Short pauses between tries, so that a test sees several of them.
   void SetUp() override { SetSettings(30000, 50, 200); }
-  void TearDown() override { SetSettings(30000, 1000, 30000); }
+  void TearDown() override {
+    SetSettings(30000, 1000, 30000);
+    EngineSettings().RetryClockRate = 1;
+  }
   static void SetSettings(std::int32_t readTimeout, std::int32_t firstPause, std::int32_t maxPause) {
     EngineSettings().ReadTimeoutMs = readTimeout;
     EngineSettings().RetryFirstPauseMs = firstPause;
@@ -344,21 +348,88 @@ TEST_F(DownloadRun, RefusedPortForTwoTriesThenServed) {
   EXPECT_EQ(CountRetryLines(run.UntimedLog()), 2u);
 }
 
-TEST_F(DownloadRun, EightFailuresInARowGiveTheSlotUpAndEndTheRun) {
+TEST_F(DownloadRun, PausesDoubleFromOneSecondToThirtyAndTheEighthFailureGivesTheSlotUp) {
+  // The pauses in use, on a clock a hundred times as fast: 91 s of pauses in 0.91 s.
+  SetSettings(30000, 1000, 30000);
+  EngineSettings().RetryClockRate = 100;
   int error = 0;
   const std::uint16_t port = TSocket::ListenLoopback(0, error).LocalPort();
   WriteFileBytes(dir / "never.bin.rpc", std::string(3000, '\0'));
   const std::string cfg = ResumeFileImage(3000, 3, {{0, 1000, 1000}, {1000, 2000, 20}, {2000, 3000, 1000}});
   WriteFileBytes(dir / "never.bin.rpc.cfg", cfg);
   TEngineRun run("http://127.0.0.1:" + std::to_string(port) + "/never.bin", dir.Path());
+  const std::uint32_t started = GetTickCount32();
   ASSERT_TRUE(run.RunToEnd(20000));  // ends by itself, without a stop
   const auto log = run.UntimedLog();
-  EXPECT_EQ(CountRetryLines(log), 7u) << ::testing::PrintToString(log);
+  const int pauses[] = {1, 2, 4, 8, 16, 30, 30};
+  std::vector<std::string> expected;
+  for (int n = 1; n <= 7; ++n) {
+    expected.push_back(LogText(
+        ("线程2：连接失败，" + std::to_string(pauses[n - 1]) + "秒后第" + std::to_string(n) + "次重试.")
+            .c_str()));
+  }
+  std::vector<std::string> retries;
+  std::copy_if(log.begin(), log.end(), std::back_inserter(retries),
+               [](const std::string& line) { return CountRetryLines({line}) == 1; });
+  EXPECT_EQ(retries, expected) << ::testing::PrintToString(log);
+  EXPECT_GE(TickDiff(GetTickCount32(), started), 910u) << "the run did not wait out its pauses";
   EXPECT_EQ(CountLines(log, LogText("线程2：连续8次没有收到数据，放弃.")), 1u);
   EXPECT_EQ(log.back(), LogText("资源接收未完成，任务中止."));
   EXPECT_EQ(ReadFileBytes(dir / "never.bin.rpc.cfg"), cfg);  // saved again, unchanged
   EXPECT_EQ(run.Job->RunErrorClass(), "EConnectException");
   EXPECT_FALSE(run.Job->Finished);
+}
+
+TEST_F(DownloadRun, ATryThatBroughtDataStartsTheCountOfFailuresAfresh) {
+  // Every answer breaks off after three blocks: eleven failures in all, never
+  // two in a row without data, so the slot is never given up.
+  const std::string body = PatternBytes(12 * 30720);
+  server.AddFile("/flaky.bin", body);
+  test::TFileServingOptions options = test::Throttled(4096, 2);
+  options.ResetAfterBytes = 3 * 10240 + 100;
+  server.SetFileOptions(options);
+  TEngineRun run(server.Url("/flaky.bin"), dir.Path(), 1);
+  ASSERT_TRUE(run.RunToEnd(30000));
+  const auto log = run.UntimedLog();
+  EXPECT_EQ(ReadFileBytes(dir / "flaky.bin"), body);
+  EXPECT_GT(CountRetryLines(log), 8u) << ::testing::PrintToString(log);
+  const std::string firstTry = LogText("第1次重试.");
+  for (const std::string& line : log) {
+    if (CountRetryLines({line}) == 1) {
+      EXPECT_TRUE(line.ends_with(firstTry)) << line;
+    }
+  }
+  EXPECT_EQ(log.back(), LogText("资源接收完成."));
+}
+
+TEST_F(DownloadRun, TheResumeFileIsSavedEveryTwoSecondsWhileTheRunGoesOn) {
+  // About ten seconds of one slow segment.
+  const std::string body = PatternBytes(200000);
+  server.AddFile("/long.bin", body);
+  server.SetFileOptions(test::Throttled(2048, 100));
+  TEngineRun run(server.Url("/long.bin"), dir.Path(), 1);
+  const std::uint32_t started = GetTickCount32();
+  run.Job->StartDownload();
+  // The saved table: what a crash now would leave.
+  auto savedCount = [&]() -> std::int32_t {
+    TSegmentTable table;
+    if (LoadResumeFile(dir / "long.bin.rpc.cfg", table).Status != TResumeLoadStatus::Loaded) return -1;
+    return table.SumReceived(1);
+  };
+  for (int i = 0; i < 1600 && savedCount() < 0; ++i) SleepMs(5);
+  const std::uint32_t firstSave = TickDiff(GetTickCount32(), started);
+  const std::int32_t first = savedCount();
+  ASSERT_GT(first, 0) << "no resume file within 8 s of the run";
+  EXPECT_GE(firstSave, 1900u) << "saved sooner than every 2 s";
+  EXPECT_EQ(run.Job->Running, 1) << "the run had ended: the save was not one in passing";
+  for (int i = 0; i < 1000 && savedCount() == first; ++i) SleepMs(5);
+  const std::int32_t second = savedCount();
+  EXPECT_GT(second, first) << "no second save within 5 s";
+  EXPECT_LT(second, 200000);
+  // Every byte a save counted was in the partial file.
+  EXPECT_EQ(ReadFileBytes(dir / "long.bin.rpc").substr(0, static_cast<std::size_t>(second)),
+            body.substr(0, static_cast<std::size_t>(second)));
+  ASSERT_TRUE(run.StopAndWait(5000));
 }
 
 TEST_F(DownloadRun, StopCutsAStalledReadOrProbeShort) {

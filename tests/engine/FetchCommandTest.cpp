@@ -11,6 +11,7 @@
 #include "platform/HostSystem.h"
 
 #include "platform/Thread.h"
+#include "platform/Tick.h"
 #include "support/EngineRun.h"
 #include "support/Subprocess.h"
 #include "support/TempDir.h"
@@ -183,6 +184,28 @@ TEST(FetchCommand, FailuresAndUsage) {
   EXPECT_EQ(RunCli({"fetch", "--segments", "11", "u", "f"}, &out, &err), 2);
   EXPECT_EQ(RunCli({"fetch", "--bogus", "u", "f"}, &out, &err), 2);
   EXPECT_NE(err.find("usage"), std::string::npos);
+}
+
+TEST(FetchCommand, OffATerminalAProgressLineComesEveryThreeSecondsNotMoreOften) {
+  // One slow segment of about eight seconds, stderr a pipe.
+  TTempDir target;
+  TTestServer server;
+  server.AddFile("/plain.bin", PatternBytes(160000));
+  server.SetFileOptions(test::Throttled(2048, 100));
+  std::string out, err;
+  const std::uint32_t started = GetTickCount32();
+  ASSERT_EQ(RunCli({"fetch", "--segments", "1", "--no-extract", server.Url("/plain.bin"), target.Path()},
+                   &out, &err, 60000),
+            0)
+      << err;
+  const std::uint32_t seconds = TickDiff(GetTickCount32(), started) / 1000;
+  std::size_t lines = 0;
+  for (std::size_t at = err.find("progress "); at != std::string::npos; at = err.find("progress ", at + 1))
+    ++lines;
+  // The first figures, one line per 3 s of the run, and the final figures.
+  EXPECT_LE(lines, seconds / 3 + 2) << seconds << " s:\n" << err;
+  EXPECT_GE(lines, 3u) << seconds << " s:\n" << err;
+  EXPECT_NE(err.find("progress 100.0% 160000/160000 bytes"), std::string::npos) << err;
 }
 
 // What a terminal shows of `bytes`: carriage returns go back to the line's

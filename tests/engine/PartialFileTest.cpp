@@ -69,10 +69,12 @@ TEST(PartialFile, FinaliseRenamesAndDeletesTheResumeFile) {
   WriteFileBytes(dir / "setup.zip", "older");
   WriteFileBytes(dir / "setup.zip.rpc", "newer");
   WriteFileBytes(dir / "setup.zip.rpc.cfg", "state");
+  WriteFileBytes(dir / "setup.zip.rpc.cfg.tmp", "a save cut short");
   TSegmentTable table;
   table.PrepareFlags(3);
   EXPECT_EQ(FinalisePartialFile(dir / "setup.zip.rpc", dir / "setup.zip.rpc.cfg", table, 3),
             dir / "setup(1).zip");
+  EXPECT_FALSE(FileExists(dir / "setup.zip.rpc.cfg.tmp"));
   EXPECT_EQ(ReadFileBytes(dir / "setup(1).zip"), "newer");
   EXPECT_EQ(ReadFileBytes(dir / "setup.zip"), "older");
   EXPECT_FALSE(FileExists(dir / "setup.zip.rpc"));

@@ -2,7 +2,10 @@
 
 #include "engine/ResumeFile.h"
 #include "platform/Exception.h"
+#include "platform/FileSystem.h"
+#include "support/CrashingWrite.h"
 #include "support/EngineRun.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 
 namespace bailan {
@@ -127,6 +130,39 @@ TEST(ResumeFile, SaveReplacesAndRefusesImpossibleCounts) {
   EXPECT_EQ(ReadFileBytes(dir / "r").size(), 20u);
   EXPECT_THROW(SaveResumeFile(dir / "r", {7, 11}, table), EInOutError);
   EXPECT_THROW(SaveResumeFile(dir / "no/folder/r", {7, 1}, table), EFCreateError);
+}
+
+TEST(ResumeFile, SaveThatFailsOnAFullDiskLeavesNoTemporaryFile) {
+  TTempDir dir;
+  const std::string old = ResumeFileImage(7, 1, {{0, 7, 3}});
+  WriteFileBytes(dir / "r", old);
+  TSegmentTable table;
+  table.Split(7, 1);
+  {
+    test::TFileSizeLimit limit(10);  // the 20-byte image cannot be written
+    if (!limit.Active()) GTEST_SKIP() << "no limit on file sizes to make writes fail (Windows has none)";
+    EXPECT_THROW(SaveResumeFile(dir / "r", {7, 1}, table), EInOutError);
+  }
+  EXPECT_FALSE(FileExists(dir / "r.tmp"));
+  EXPECT_EQ(ReadFileBytes(dir / "r"), old);
+}
+
+TEST(ResumeFile, ACrashInTheMiddleOfASaveLeavesThePreviousFileWhole) {
+  TTempDir dir;
+  const std::string previous = ResumeFileImage(1000, 3, {{0, 333, 10}, {333, 666, 20}, {666, 1000, 30}});
+  WriteFileBytes(dir / "r.rpc.cfg", previous);
+  TSegmentTable table;
+  table.Split(1000, 3);
+  table.Segments[1].Received = 200;
+  // The process dies once 20 of the new file's 44 bytes are written.
+  const test::TCrashOutcome outcome = test::RunCrashingBeyondFileSize(20, [&] {
+    SaveResumeFile(dir / "r.rpc.cfg", {1000, 3}, table);
+  });
+  if (outcome == test::TCrashOutcome::Unsupported) GTEST_SKIP() << "no way to crash a process mid-write here";
+  ASSERT_EQ(outcome, test::TCrashOutcome::Crashed);
+  EXPECT_EQ(ReadFileBytes(dir / "r.rpc.cfg"), previous);
+  TSegmentTable loaded;
+  EXPECT_EQ(LoadResumeFile(dir / "r.rpc.cfg", loaded).Status, TResumeLoadStatus::Loaded);
 }
 
 }  // namespace

@@ -86,17 +86,36 @@ TEST_F(HttpResponseTest, ABadStatusLineIsAFailureWithCodeMinusOne) {
 }
 
 TEST_F(HttpResponseTest, OverlongAndEndlessHeadsFail) {
-  ExpectFailure<EReadLnMaxLineLengthExceeded>(
-      [&] { Head("HTTP/1.1 200 OK\r\nX-Big: " + std::string(20000, 'b') + "\r\n\r\n"); },
-      "Max line length exceeded.");
-  std::string many = "HTTP/1.1 200 OK\r\n";
+  std::string many, folded, interimLines, interimBytes, endlessContinue;
   for (int i = 0; i < 1500; ++i) many += "X-" + std::to_string(i) + ": v\r\n";
-  ExpectFailure<EReadLnMaxLineLengthExceeded>([&] { Head(many + "\r\n"); }, "Too many header lines.");
   // Within the line and count limits, but 15 MB of folded value: refused after
   // the first 256 KiB instead of joined line by line.
-  std::string folded = "HTTP/1.1 200 OK\r\nX-Folded: v\r\n";
+  folded = "X-Folded: v\r\n";
   for (int i = 0; i < 990; ++i) folded += " " + std::string(16000, 'f') + "\r\n";
-  ExpectFailure<EReadLnMaxLineLengthExceeded>([&] { Head(folded + "\r\n"); }, "Response head too long.");
+  // The limits count every interim answer skipped before the final one: each
+  // of these answers is small, together they are not.
+  for (int i = 0; i < 600; ++i)
+    interimLines += "HTTP/1.1 100 Continue\r\nX-" + std::to_string(i) + ": v\r\n\r\n";
+  for (int i = 0; i < 20; ++i)
+    interimBytes += "HTTP/1.1 100 Continue\r\nX-Big: " + std::string(15000, 'b') + "\r\n\r\n";
+  for (int i = 0; i < 1100; ++i) endlessContinue += "HTTP/1.1 100 Continue\r\n\r\n";
+  const struct {
+    const char* What;
+    std::string Before, Headers;
+    const char* Message;
+  } cases[] = {
+      {"one overlong line", "", "X-Big: " + std::string(20000, 'b') + "\r\n", "Max line length exceeded."},
+      {"too many lines", "", many, "Too many header lines."},
+      {"folded far beyond the bytes", "", folded, "Response head too long."},
+      {"interim answers beyond the lines", interimLines, "", "Too many header lines."},
+      {"interim answers beyond the bytes", interimBytes, "", "Response head too long."},
+      {"endless interim answers", endlessContinue, "", "Too many header lines."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    ExpectFailure<EReadLnMaxLineLengthExceeded>(
+        [&] { Head(c.Before + "HTTP/1.1 200 OK\r\n" + c.Headers + "Content-Length: 0\r\n\r\n"); }, c.Message);
+  }
 }
 
 // ---- bodies ----

@@ -5,6 +5,7 @@
 #include "platform/Cp936.h"
 #include "platform/Exception.h"
 #include "platform/File.h"
+#include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/HostSystem.h"
 #include "platform/Path.h"
@@ -95,6 +96,68 @@ TEST(HostFileRules, FoldersWithBackslashTrailBytes) {
   ASSERT_TRUE(ForceDirectories(folder));
   EXPECT_TRUE(DirectoryExists(folder));
   EXPECT_TRUE(std::filesystem::is_directory(test::FsPath(dir / (Cp936ToUtf8(product) + "/sub"))));
+}
+
+TEST(HostFileRules, NamesThatCannotBeCreatedAsTheyStand) {
+  struct {
+    std::string Name;
+    bool OnLinux, OnWindows;
+  } cases[] = {
+      {"setup.zip", true, true},
+      {Cp("柏岚软件"), true, true},
+      {"", false, false},
+      {".", false, false},
+      {"..", false, false},
+      {"a/b", false, false},
+      {"NUL", true, false},
+      {"nul", true, false},
+      {"Con.txt", true, false},
+      {"AUX.tar.gz", true, false},
+      {"prn", true, false},
+      {"COM1", true, false},
+      {"com9.zip", true, false},
+      {"LPT1", true, false},
+      {"lpt9", true, false},
+      {"NUL .txt", true, false},
+      {"CONOUT$", true, false},
+      {"COM0", true, true},
+      {"COM10", true, true},
+      {"LPT", true, true},
+      {"NULL", true, true},
+      {"CONSOLE", true, true},
+      {"x.NUL", true, true},
+      {"dot.", true, false},
+      {"space ", true, false},
+      {"a\\b", true, false},
+      {"a:b", true, false},
+      {"a|b", true, false},
+      {"a*b", true, false},
+      {"tab\tname", true, false},
+      // 0xB1 0x5C: "\" as a trail byte is no separator.
+      {Cp("盶"), true, true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsCreatableName(c.Name), kWindowsHost ? c.OnWindows : c.OnLinux) << c.Name;
+  }
+}
+
+TEST(HostFileRules, TwoNamesTheHostTakesForOneHaveOneKey) {
+  struct {
+    std::string A, B;
+    bool SameOnLinux, SameOnWindows;
+  } cases[] = {
+      {"D/p/setup.zip", "D/p/setup.zip", true, true},
+      {"D/p/setup.zip", "D/p/SETUP.ZIP", false, true},
+      {"D/p/setup.zip", "D//p/setup.zip", true, true},
+      {"D/p/setup.zip", "D\\p\\setup.zip", false, true},
+      {"D/p/setup.zip", "D/p/setup.zi", false, false},
+      // Two bytes that are no CP936 character both become one replacement character.
+      {"D/p/a\xFF", "D/p/a\x81", true, true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(HostNameKey(c.A) == HostNameKey(c.B), kWindowsHost ? c.SameOnWindows : c.SameOnLinux)
+        << c.A << " " << c.B;
+  }
 }
 
 }  // namespace

@@ -56,5 +56,21 @@ TEST(IniFile, ReadsTheFileOnceAndAMissingFileGivesDefaults) {
   EXPECT_EQ(TIniFile(dir / "absent.ini").ReadString("bailan", "url", "error"), "error");
 }
 
+TEST(IniFile, LineCutByTheSizeCapIsDropped) {
+  // The cap falls right after "url=http://h/d/set": the line is whole only
+  // when the byte past the cap ends it.
+  const std::string line = "url=http://h/d/set";
+  const std::string head = "[bailan]\n;";
+  const std::string padding(TIniFile::kMaxFileSize - head.size() - 1 - line.size(), 'x');
+  struct {
+    std::string Rest, Expected;
+  } cases[] = {{"up.zip\n", "error"}, {"\nmore", "http://h/d/set"}, {"\r\n", "http://h/d/set"}};
+  test::TTempDir dir;
+  for (const auto& c : cases) {
+    test::WriteFileBytes(dir / "m.ini", head + padding + "\n" + line + c.Rest);
+    EXPECT_EQ(TIniFile(dir / "m.ini").ReadString("bailan", "url", "error"), c.Expected) << c.Rest;
+  }
+}
+
 }  // namespace
 }  // namespace bailan

@@ -26,16 +26,51 @@ std::string WaitForFile(const test::TTempDir& dir, const std::string& name, std:
   return bytes();
 }
 
-TEST(Launcher, StartsAnExecutableProgramInItsFolderAndDeletesTheBatchFile) {
+// The product's program is started directly when it is executable, through the
+// "wine" found on PATH when it is not, and not at all without one; the batch
+// file goes in every case. The stand-in "wine" and the program each write who
+// ran, where and with which arguments.
+TEST(Launcher, StartsAnExecutableDirectlyAndAnyOtherThroughWine) {
   if (kWindowsHost) GTEST_SKIP() << kLinuxOnly;
-  test::TTempDir dir;
-  test::WriteFileBytes(dir / "GO.bat", "@echo off\r\n");
-  test::WriteFileBytes(dir / "BL.exe", "#!/bin/sh\npwd > proof.txt\necho \"$#\" >> proof.txt\n");
-  ::chmod((dir / "BL.exe").c_str(), 0755);
-  EXPECT_TRUE(RunLauncher(dir.Path(), "GO.bat", "BL.exe"));
-  EXPECT_FALSE(fs::exists(dir / "GO.bat"));
-  const std::string expected = fs::canonical(dir.Path()).string() + "\n0\n";
-  EXPECT_EQ(WaitForFile(dir, "proof.txt", expected.size()), expected);  // in the product folder, no arguments
+  const struct {
+    const char* What;
+    bool Executable;
+    bool WineOnPath;
+    bool Started;
+    const char* Proof;  // after the folder's path
+  } cases[] = {
+      {"executable, no wine", true, false, true, "\nprogram 0\n"},
+      {"executable beside wine", true, true, true, "\nprogram 0\n"},
+      {"not executable, wine", false, true, true, "\nwine 1 BL.exe\n"},
+      {"not executable, no wine", false, false, false, ""},
+  };
+  const char* path = std::getenv("PATH");
+  const std::string saved = path ? path : "";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    test::TTempDir dir, tools;
+    test::WriteFileBytes(dir / "GO.bat", "@echo off\r\n");
+    test::WriteFileBytes(dir / "BL.exe", "#!/bin/sh\n{ pwd; echo \"program $#\"; } > proof.txt\n");
+    ::chmod((dir / "BL.exe").c_str(), c.Executable ? 0755 : 0644);
+    if (c.WineOnPath) {
+      test::WriteFileBytes(tools / "wine", "#!/bin/sh\n{ pwd; echo \"wine $# $*\"; } > proof.txt\n");
+      ::chmod((tools / "wine").c_str(), 0755);
+    }
+    test::SetEnvironment("PATH", tools.Path().c_str());  // the stand-in, or no wine at all
+    const bool started = RunLauncher(dir.Path(), "GO.bat", "BL.exe");
+    test::SetEnvironment("PATH", saved.c_str());
+    EXPECT_EQ(started, c.Started);
+    EXPECT_FALSE(fs::exists(dir / "GO.bat"));
+    if (!c.Started) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      EXPECT_FALSE(fs::exists(dir / "proof.txt"));
+      continue;
+    }
+    // In the product folder, with no arguments but the program for wine.
+    const std::string expected = fs::canonical(dir.Path()).string() + c.Proof;
+    EXPECT_EQ(WaitForFile(dir, "proof.txt", expected.size()), expected);
+  }
+  EXPECT_FALSE(RunLauncher(test::TTempDir() / "missing", "GO.bat", "BL.exe"));
 }
 
 TEST(Launcher, WindowsRunsTheBatchFileInItsFolderAndItDeletesItself) {
@@ -48,21 +83,6 @@ TEST(Launcher, WindowsRunsTheBatchFileInItsFolderAndItDeletesItself) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   EXPECT_FALSE(fs::exists(test::FsPath(dir / "GO.bat")));
-}
-
-TEST(Launcher, ANonExecutableProgramIsNotStartedWithoutWine) {
-  if (kWindowsHost) GTEST_SKIP() << kLinuxOnly;
-  test::TTempDir dir;
-  test::WriteFileBytes(dir / "GO.bat", "@echo off\r\n");
-  test::WriteFileBytes(dir / "BL.exe", "#!/bin/sh\ntouch proof.txt\n");
-  ::chmod((dir / "BL.exe").c_str(), 0644);
-  const char* path = std::getenv("PATH");
-  const std::string saved = path ? path : "";
-  test::SetEnvironment("PATH", dir.Path().c_str());  // no wine on this path
-  EXPECT_FALSE(RunLauncher(dir.Path(), "GO.bat", "BL.exe"));
-  test::SetEnvironment("PATH", saved.c_str());
-  EXPECT_FALSE(fs::exists(dir / "GO.bat"));
-  EXPECT_FALSE(RunLauncher(dir / "missing", "GO.bat", "BL.exe"));
 }
 
 }  // namespace

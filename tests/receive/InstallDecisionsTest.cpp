@@ -5,6 +5,7 @@
 #include "engine/DownloadJob.h"
 #include "platform/Cp936.h"
 #include "platform/Exception.h"
+#include "platform/FileNames.h"
 #include "platform/Path.h"
 #include "receive/ManifestJobs.h"
 #include "receive/ReceiveLists.h"
@@ -81,6 +82,8 @@ TEST(ResourceOffer, RowsAreCheckedWholeBeforeTheyBecomeRecords) {
       {"del\x7f", "2026-01-02 03:04:05", false},
       {std::string(1100, 'c'), "2026-01-02 03:04:05", false},  // the save path would be cut
       {Cp("软件"), "not a time", false},
+      {"NUL", "2026-01-02 03:04:05", IsCreatableName("NUL")},  // a device on Windows
+      {"cat.", "2026-01-02 03:04:05", IsCreatableName("cat.")},
   };
   for (const TCase& c : cases) {
     TOfferedResource offer{Cp("名称"), c.Category, c.PushTime, "who", "remark", "http://h/r.zip", "1", "7"};

@@ -8,6 +8,7 @@
 #include "platform/Cp936.h"
 #include "receive/ListLock.h"
 #include "receive/ReceiveLists.h"
+#include "support/TempDir.h"
 
 namespace bailan {
 namespace {
@@ -173,24 +174,51 @@ TEST(ReceiveLists, OverlongTextsAreCutToTheirFields) {
   EXPECT_EQ(rec.Name.Get().size(), 255u);
 }
 
+// Both moves between the pending and the received list, each 200 times on its
+// own thread, while this one reads the lists under the lock: a resource is
+// always in exactly one of them, and the job list and rows go with it.
 TEST(ReceiveLists, ReadersNeverSeeAHalfDoneMove) {
-  auto lists = TReceiveLists::Create();
-  std::vector<std::shared_ptr<TDownloadJob>> jobs;
-  for (int i = 0; i < 200; ++i)
-    jobs.push_back(lists->AddPendingJob(Record("http://h/" + std::to_string(i)), false));
-  std::atomic<bool> done{false};
-  std::thread mover([&] {
-    for (auto& job : jobs) lists->CompleteJob(*job, "f", 1, nullptr);
-    done = true;
-  });
-  while (!done) {
-    std::lock_guard lock(ListLock());
-    EXPECT_EQ(lists->PendingCount() + lists->ReceivedCount(), 200);
-    EXPECT_EQ(lists->JobCount(), lists->PendingCount());
-    EXPECT_EQ(lists->RowCount(), std::max(2, lists->JobCount() + 1));
+  constexpr int kRecords = 200;
+  test::TTempDir folder;
+  // Jobs that are started end at once: their address names no file.
+  TResourceRec record = Record("http://127.0.0.1:1/");
+  record.SavePath = folder.Path();
+  for (const bool again : {false, true}) {
+    SCOPED_TRACE(again ? "receive again" : "completion move");
+    auto lists = TReceiveLists::Create();
+    std::vector<std::shared_ptr<TDownloadJob>> jobs;
+    for (int i = 0; i < kRecords; ++i) jobs.push_back(lists->AddPendingJob(record, false));
+    if (again) {
+      for (auto& job : jobs) lists->CompleteJob(*job, "f", 1, nullptr);
+      jobs.clear();
+    }
+    std::atomic<bool> reading{false}, done{false};
+    std::thread mover([&] {
+      while (!reading) std::this_thread::yield();
+      for (int i = 0; i < kRecords; ++i) {
+        if (again) {
+          jobs.push_back(lists->ReceiveAgain(0));
+        } else {
+          lists->CompleteJob(*jobs[static_cast<std::size_t>(i)], "f", 1, nullptr);
+        }
+      }
+      done = true;
+    });
+    int looks = 0, halfDone = 0;
+    while (!done) {
+      std::lock_guard lock(ListLock());
+      reading = true;
+      ++looks;
+      if (lists->PendingCount() + lists->ReceivedCount() != kRecords ||
+          lists->JobCount() != lists->PendingCount() ||
+          lists->RowCount() != std::max(2, lists->JobCount() + 1))
+        ++halfDone;
+    }
+    mover.join();
+    EXPECT_EQ(halfDone, 0) << "of " << looks << " looks";
+    EXPECT_EQ(again ? lists->PendingCount() : lists->ReceivedCount(), kRecords);
+    for (auto& job : jobs) EXPECT_TRUE(job->WaitUntilIdle(10000));
   }
-  mover.join();
-  EXPECT_EQ(lists->ReceivedCount(), 200);
 }
 
 TEST(ReceiveLists, RowsStayRightWhileCompletionsRemoveRowsDuringCreation) {

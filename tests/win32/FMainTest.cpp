@@ -11,6 +11,7 @@
 #include <tuple>
 #include <vector>
 
+#include "WindowTestSupport.h"
 #include "engine/DownloadJob.h"
 #include "platform/Cp936.h"
 #include "platform/FileSystem.h"
@@ -129,26 +130,18 @@ void ClickRow(const TStringGrid& grid, int row, UINT message = WM_LBUTTONDOWN) {
 class TFMainTest : public ::testing::Test {
  protected:
   test::TTempDir dir;
-  std::vector<TMessageRequest> boxes;
-  int answer = mbOK;
+  test::TBoxes boxes;
   std::vector<std::string> opened;
   std::unique_ptr<TFMain> form;
 
   void SetUp() override {
-    SetMessageSeam([this](const TMessageRequest& request) {
-      boxes.push_back(request);
-      return answer;
-    });
     form = std::make_unique<TFMain>();
     form->StartShowcaseLoad = [] {};
     form->QuitRequest = [] {};
     form->RecordPages().ShellOpen = [this](HWND, const std::string& path) { opened.push_back(path); };
     SetWindowTextCp(form->InstallPath(), Utf8ToCp936(dir / "inst"));
   }
-  void TearDown() override {
-    form.reset();
-    SetMessageSeam(nullptr);
-  }
+  void TearDown() override { form.reset(); }
   std::shared_ptr<TDownloadJob> AddIdleJob(const std::string& url) {
     TResourceRec record;
     record.URL = url;
@@ -160,7 +153,9 @@ class TFMainTest : public ::testing::Test {
     return job;
   }
   void Command(int id) { SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
-  bool AskedLast(const char* text) const { return !boxes.empty() && boxes.back().Text == Utf8ToCp936(text); }
+  bool AskedLast(const char* text) const {
+    return !boxes.Shown.empty() && boxes.Shown.back().Text == Utf8ToCp936(text);
+  }
 };
 
 // A job kept running by a slow server until it is asked to stop.
@@ -221,6 +216,7 @@ TEST_F(TFMainTest, ReceiveAreaLiesBeyondTheWindowAndTakesNoInput) {
   EXPECT_EQ(form->DwonLabel().Text(), Cp("完成进度"));
   EXPECT_FALSE(form->Timer1Enabled());
   EXPECT_EQ(form->RzTrayIcon1().Tooltip(), Cp("柏岚软件安装程序"));
+  EXPECT_FALSE(IsWindowVisible(form->FResReceive().Handle()));  // created hidden, never shown
 
   // With no job, the grid's commands do nothing.
   form->StringGrid1Click();
@@ -229,7 +225,7 @@ TEST_F(TFMainTest, ReceiveAreaLiesBeyondTheWindowAndTakesNoInput) {
   Command(idN1);
   Command(idN2);
   EXPECT_EQ(WindowText(area.RzRchEdt_JobInfo), "");
-  EXPECT_TRUE(boxes.empty());
+  EXPECT_TRUE(boxes.Shown.empty());
 
   // Neither a click nor the keyboard reaches a control of the area.
   ShowWindow(form->Handle(), SW_SHOW);
@@ -325,17 +321,17 @@ TEST_F(TFMainTest, Timer1ShowsTheSummedFiguresAndClearsIdleCells) {
       EXPECT_EQ(form->Lists()->Cell(first->Row, column), "");
   }
   EXPECT_FALSE(Shows(form->page3()));  // jobs are left: no completion
-  EXPECT_TRUE(boxes.empty());
+  EXPECT_TRUE(boxes.Shown.empty());
 }
 
 TEST_F(TFMainTest, CompletionWithoutTheProductFolderStaysOnPage3WithTheReport) {
   SendMessageW(form->Handle(), WM_TIMER, TFMain::kTimer1, 0);  // no job at all: the first tick completes
   EXPECT_TRUE(Shows(form->page3()));
   EXPECT_FALSE(form->Timer1Enabled());
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].Caption, Cp("柏岚软件"));
-  EXPECT_EQ(boxes[0].Icon, TMessageIcon::Error);
-  EXPECT_NE(boxes[0].Text.find("GO.bat"), std::string::npos) << boxes[0].Text;
+  ASSERT_EQ(boxes.Shown.size(), 1u);
+  EXPECT_EQ(boxes.Shown[0].Caption, Cp("柏岚软件"));
+  EXPECT_EQ(boxes.Shown[0].Icon, TMessageIcon::Error);
+  EXPECT_NE(boxes.Shown[0].Text.find("GO.bat"), std::string::npos) << boxes.Shown[0].Text;
   EXPECT_TRUE(IsWindow(form->Handle()));
 }
 
@@ -384,22 +380,22 @@ TEST_F(TFMainTest, CloseQueryAsksOnlyWhileAJobRunsAndWaitsForIt) {
   };
   for (const auto& c : cases) {
     TearDown();
-    boxes.clear();
+    boxes.Shown.clear();
     SetUp();
     AddIdleJob("http://127.0.0.1:1/idle.zip");
     std::unique_ptr<TRunningJob> running;
     if (c.Running)
       running = std::make_unique<TRunningJob>([this](const std::string& url) { return AddIdleJob(url); });
-    answer = c.Answer;
+    boxes.Answer = c.Answer;
     const HWND window = form->Handle();
     form->Close();
     EXPECT_EQ(!IsWindow(window), c.Closes) << c.What;
-    ASSERT_EQ(boxes.size(), c.Running ? 1u : 0u) << c.What;
+    ASSERT_EQ(boxes.Shown.size(), c.Running ? 1u : 0u) << c.What;
     if (c.Running) {
-      EXPECT_EQ(boxes[0].Text, Cp("软件正在安装,是否退出安装？"));
-      EXPECT_EQ(boxes[0].Caption, Cp("确认信息"));
-      EXPECT_EQ(boxes[0].Icon, TMessageIcon::Question);
-      EXPECT_EQ(boxes[0].DefaultButton, mbNo);
+      EXPECT_EQ(boxes.Shown[0].Text, Cp("软件正在安装,是否退出安装？"));
+      EXPECT_EQ(boxes.Shown[0].Caption, Cp("确认信息"));
+      EXPECT_EQ(boxes.Shown[0].Icon, TMessageIcon::Question);
+      EXPECT_EQ(boxes.Shown[0].DefaultButton, mbNo);
       EXPECT_EQ(running->Job->Running, c.Closes ? 0 : 1) << c.What;  // stopped within the wait
     }
     if (c.Closes) {
@@ -411,19 +407,19 @@ TEST_F(TFMainTest, CloseQueryAsksOnlyWhileAJobRunsAndWaitsForIt) {
 TEST_F(TFMainTest, PauseStopsEveryJobOnlyWhenConfirmed) {
   TRunningJob running([this](const std::string& url) { return AddIdleJob(url); });
   ASSERT_EQ(running.Job->Running, 1);
-  answer = mbNo;
+  boxes.Answer = mbNo;
   Command(idBtnPause);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].Text, Cp("是否暂停所有接收任务？"));
-  EXPECT_EQ(boxes[0].Buttons, mbYes | mbNo);
-  EXPECT_EQ(boxes[0].DefaultButton, mbNo);
-  EXPECT_EQ(boxes[0].Owner, form->Handle());
+  ASSERT_EQ(boxes.Shown.size(), 1u);
+  EXPECT_EQ(boxes.Shown[0].Text, Cp("是否暂停所有接收任务？"));
+  EXPECT_EQ(boxes.Shown[0].Buttons, mbYes | mbNo);
+  EXPECT_EQ(boxes.Shown[0].DefaultButton, mbNo);
+  EXPECT_EQ(boxes.Shown[0].Owner, form->Handle());
   EXPECT_EQ(running.Job->Running, 1);
-  answer = mbYes;
+  boxes.Answer = mbYes;
   Command(idBtnPause);
   EXPECT_EQ(running.Job->Running, 0);
   form->Close();  // with no running job it closes without a question
-  EXPECT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes.Shown.size(), 2u);
 }
 
 TEST_F(TFMainTest, DoubleClickStopsAndStartsTheSelectedJobAndAClickShowsItsLog) {
@@ -458,16 +454,16 @@ class TRecordPagesTest : public TFMainTest {
                         form->Lists()->JobCount());
     };
     const auto before = counts();
-    answer = mbNo;
+    boxes.Answer = mbNo;
     Command(id);
     EXPECT_EQ(counts(), before) << question;
-    answer = mbYes;
+    boxes.Answer = mbYes;
     Command(id);
     ASSERT_TRUE(AskedLast(question)) << question;
-    EXPECT_EQ(boxes.back().Caption, Cp("确认信息"));
-    EXPECT_EQ(boxes.back().Icon, TMessageIcon::Question);
-    EXPECT_EQ(boxes.back().DefaultButton, mbYes);
-    EXPECT_EQ(boxes.back().Owner, form->Handle());
+    EXPECT_EQ(boxes.Shown.back().Caption, Cp("确认信息"));
+    EXPECT_EQ(boxes.Shown.back().Icon, TMessageIcon::Question);
+    EXPECT_EQ(boxes.Shown.back().DefaultButton, mbYes);
+    EXPECT_EQ(boxes.Shown.back().Owner, form->Handle());
   }
 };
 
@@ -475,7 +471,7 @@ TEST_F(TRecordPagesTest, EmptyListsAskNothingAndDoNothing) {
   form->SelectPage(TReceiveArea::kPageRecycle);
   form->SelectPage(TReceiveArea::kPageReceived);
   for (int id : {idpmiOpen, idpmiOpenDir, idpmiReReceive, idpmiDelete, idN5}) Command(id);
-  EXPECT_TRUE(boxes.empty());
+  EXPECT_TRUE(boxes.Shown.empty());
   EXPECT_TRUE(opened.empty());
   EXPECT_EQ(form->Lists()->JobCount(), 0);
   EXPECT_EQ(Grid2().RowCount(), 2);
@@ -528,20 +524,20 @@ TEST_F(TRecordPagesTest, OpenReportsARemovedFileAndOpensAPresentOne) {
   for (const auto& c : cases) {
     const std::string file = folder + "r" + std::to_string(c.Row - 1) + ".zip";
     if (c.Present) test::WriteFileBytes(Cp936ToUtf8(file), "zip");
-    boxes.clear();
+    boxes.Shown.clear();
     opened.clear();
     ClickRow(Grid2(), c.Row);
     SendMessageW(Grid2().Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(40, 21 * c.Row + 5));  // = "打开"
     Command(idpmiOpen);
     if (c.Present) {
       EXPECT_EQ(opened, (std::vector<std::string>{file, file})) << c.Row;
-      EXPECT_TRUE(boxes.empty());
+      EXPECT_TRUE(boxes.Shown.empty());
     } else {
       EXPECT_TRUE(opened.empty()) << c.Row;
-      ASSERT_EQ(boxes.size(), 2u) << c.Row;
-      EXPECT_EQ(boxes[0].Text, Cp("资源文件已经被移除！"));
-      EXPECT_EQ(boxes[0].Caption, Cp("警告信息"));
-      EXPECT_EQ(boxes[0].Icon, TMessageIcon::Warning);
+      ASSERT_EQ(boxes.Shown.size(), 2u) << c.Row;
+      EXPECT_EQ(boxes.Shown[0].Text, Cp("资源文件已经被移除！"));
+      EXPECT_EQ(boxes.Shown[0].Caption, Cp("警告信息"));
+      EXPECT_EQ(boxes.Shown[0].Icon, TMessageIcon::Warning);
     }
   }
   opened.clear();

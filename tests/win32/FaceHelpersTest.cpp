@@ -9,6 +9,7 @@
 #include "platform/Cp936.h"
 #include "receive/GlobalTexts.h"
 #include "win32/common/MessageBox.h"
+#include "win32/common/MessagePump.h"
 #include "win32/common/WideText.h"
 #include "win32/installer/LedProgressBar.h"
 #include "win32/installer/ServerAddresses.h"
@@ -131,6 +132,27 @@ TEST(Win32Showcase, MarkerRule) {
       {"", false},
   };
   for (const TCase& c : cases) EXPECT_EQ(ShowcaseMarkerSeen(c.Body), c.Seen) << c.Body;
+}
+
+// The nested pump runs what is posted, gives up at its time-out, and leaves a
+// quit request for the outer loop.
+TEST(Win32MessagePump, NestedPumpRunsMessagesAndKeepsTheQuit) {
+  const HWND window =
+      CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  static bool ticked = false;
+  SetTimer(window, 1, 10, [](HWND, UINT, UINT_PTR, DWORD) { ticked = true; });
+  EXPECT_TRUE(PumpUntil([] { return ticked; }, 5000));
+  KillTimer(window, 1);
+  const DWORD start = GetTickCount();
+  EXPECT_FALSE(PumpUntil([] { return false; }, 50));
+  EXPECT_GE(GetTickCount() - start, 50u - 16u);  // the tick's own granularity
+  PostQuitMessage(7);
+  ProcessMessages(true);
+  MSG quit{};
+  ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(quit.wParam, 7u);
+  DestroyWindow(window);
 }
 
 TEST(Win32LedProgressBar, LitSegmentsFollowTheParts) {

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "ByteRange.h"
+#include "SitePath.h"
 
 namespace bailan::demo {
 namespace {
@@ -17,6 +18,12 @@ constexpr int kIdleLimitMs = 60000;             // a persistent connection idle 
 constexpr std::size_t kBlockBytes = 64 * 1024;  // bytes read from the file and sent per step
 constexpr int kAcceptWaitMs = 200;              // how often the accepting thread looks at the stop flag
 constexpr std::size_t kReceiveBytes = 4096;     // bytes taken from the socket per read of a request head
+
+// The answer to a connection over the cap, sent by the accepting thread itself:
+// a few bytes into the empty send buffer of a new socket, which never blocks.
+constexpr char kBusyAnswer[] =
+    "HTTP/1.1 503 Service Unavailable\r\nServer: bailan-demo-server\r\nRetry-After: 1\r\n"
+    "Content-Length: 0\r\nConnection: close\r\n\r\n";
 
 struct THeadFields {
   std::string Method, Target, Version, Range, Connection;
@@ -57,43 +64,18 @@ THeadFields ParseHead(const std::string& head) {
   return fields;
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// The file a request target names below `root`, or an empty path when it names
-// none: parameters dropped, %XX decoded, and no "..", NUL or back-slash
-// element, so that nothing outside the folder can be reached.
-std::filesystem::path FileOfTarget(const std::filesystem::path& root, const std::string& target) {
-  const std::string path = target.substr(0, target.find_first_of("?#"));
-  if (path.empty() || path[0] != '/') return {};
-  std::string decoded;
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    if (path[i] == '%' && i + 2 < path.size() && HexDigit(path[i + 1]) >= 0 && HexDigit(path[i + 2]) >= 0) {
-      decoded += static_cast<char>(HexDigit(path[i + 1]) * 16 + HexDigit(path[i + 2]));
-      i += 2;
-    } else {
-      decoded += path[i];
-    }
-  }
-  if (decoded.find('\0') != std::string::npos || decoded.find('\\') != std::string::npos) return {};
-  const std::filesystem::path relative = std::filesystem::path(decoded.substr(1)).lexically_normal();
-  for (const auto& element : relative)
-    if (element == "..") return {};
-  const std::filesystem::path file = root / relative;
-  std::error_code error;
-  return std::filesystem::is_regular_file(file, error) ? file : std::filesystem::path();
-}
-
 std::string ContentType(const std::filesystem::path& file) {
   const std::string ext = Lower(file.extension().string());
   if (ext == ".html") return "text/html; charset=utf-8";
   if (ext == ".txt") return "text/plain; charset=gbk";
   if (ext == ".zip") return "application/zip";
   return "application/octet-stream";
+}
+
+// The folder's real path (created when missing): requests are checked against it.
+std::filesystem::path CanonicalFolder(const std::filesystem::path& folder) {
+  std::filesystem::create_directories(folder);
+  return std::filesystem::canonical(folder);
 }
 
 std::string StatusHead(int status, const char* reason) {
@@ -109,7 +91,7 @@ struct TStaticHttpServer::TConnection {
 };
 
 TStaticHttpServer::TStaticHttpServer(std::filesystem::path root, TStaticServerOptions options)
-    : root_(std::move(root)), options_(std::move(options)) {
+    : root_(CanonicalFolder(root)), options_(std::move(options)) {
   int error = 0;
   listener_ = TSocket::ListenLoopback(options_.Port, error);
   if (!listener_.IsOpen())
@@ -142,10 +124,17 @@ void TStaticHttpServer::AcceptLoop() {
     TSocket socket = listener_.Accept(kAcceptWaitMs, error);
     ReapFinished();
     if (!socket.IsOpen()) continue;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (connections_.size() >= kMaxConnections) {
+      // No thread for it: told at once, and closed when `socket` goes.
+      socket.Send(kBusyAnswer, sizeof kBusyAnswer - 1, error);
+      socket.Shutdown();
+      if (options_.Log) options_.Log("connection refused: " + std::to_string(kMaxConnections) + " are open");
+      continue;
+    }
     auto connection = std::make_unique<TConnection>();
     connection->Socket = std::move(socket);
     TConnection& live = *connection;
-    std::lock_guard<std::mutex> lock(mutex_);
     connections_.push_back(std::move(connection));
     live.Thread = std::thread([this, &live] {
       Serve(live);
@@ -177,6 +166,9 @@ void TStaticHttpServer::Serve(TConnection& connection) {
 
 bool TStaticHttpServer::ReadRequestHead(TConnection& connection, std::string& buffer, std::string& head) {
   int idleMs = 0;
+  // The head's clock runs from its first byte, however slowly the rest comes.
+  auto headStart = std::chrono::steady_clock::now();
+  bool headStarted = !buffer.empty();
   for (;;) {
     const std::size_t end = buffer.find("\r\n\r\n");
     if (end != std::string::npos) {
@@ -190,6 +182,14 @@ bool TStaticHttpServer::ReadRequestHead(TConnection& connection, std::string& bu
       SendAll(connection, answer.data(), answer.size());
       return false;
     }
+    if (headStarted &&
+        std::chrono::steady_clock::now() - headStart >= std::chrono::milliseconds(options_.HeadTimeLimitMs)) {
+      const std::string answer =
+          StatusHead(408, "Request Timeout") + "Content-Length: 0\r\nConnection: close\r\n\r\n";
+      SendAll(connection, answer.data(), answer.size());
+      LogLine("request head not complete within " + std::to_string(options_.HeadTimeLimitMs) + " ms -> 408");
+      return false;
+    }
     int error = 0;
     const TSocketWait wait = connection.Socket.WaitReadable(kPollMs, error);
     if (stopping_ || wait == TSocketWait::Failed) return false;
@@ -201,6 +201,8 @@ bool TStaticHttpServer::ReadRequestHead(TConnection& connection, std::string& bu
     char block[kReceiveBytes];
     const std::ptrdiff_t got = connection.Socket.Receive(block, sizeof block, false, error);
     if (got <= 0) return false;
+    if (!headStarted) headStart = std::chrono::steady_clock::now();
+    headStarted = true;
     buffer.append(block, static_cast<std::size_t>(got));
     idleMs = 0;
   }

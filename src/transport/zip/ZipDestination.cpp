@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/Cp936.h"
+#include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/Path.h"
 
@@ -17,11 +18,14 @@ bool IsDotSegment(std::string_view segment) {
 }
 
 // A segment must stay one plain name in the host's spelling too: no NUL (which
-// would cut the host path short), no separator of the host.
+// would cut the host path short), no separator of the host, nothing the host
+// takes for a device or changes (IsCreatableName), and nothing that could pass
+// for a job's partial or resume file.
 bool IsSafeSegment(std::string_view segment) {
   return !segment.empty() && !IsDotSegment(segment) && segment.find('\0') == std::string_view::npos &&
          segment.find('/') == std::string_view::npos &&
-         Cp936FindFirst(segment, PathDelim) == std::string_view::npos;
+         Cp936FindFirst(segment, PathDelim) == std::string_view::npos && IsCreatableName(segment) &&
+         !IsJobFileName(segment);
 }
 
 // Splits on "\" (stepping over double-byte characters) and resolves "." and
@@ -59,6 +63,7 @@ bool ResolveZipDestination(const std::string& destDir, bool recreateDirs, const 
   if (!AppendSegments(RelativeEntryPath(entry, recreateDirs), segments)) return false;
   if (!entry.Name.empty() && IsDotSegment(entry.Name)) return false;
   std::string folder = destDir.empty() ? std::string(".") : destDir;
+  destination.TargetLength = folder.size();
   for (const std::string& segment : segments) {
     if (!IsSafeSegment(segment)) return false;
     folder += PathDelim;

@@ -2,7 +2,9 @@
 
 #include <limits>
 
+#include "platform/Cp936.h"
 #include "platform/FileSystem.h"
+#include "platform/Path.h"
 #include "transport/zip/Exploder.h"
 #include "transport/zip/Unreducer.h"
 #include "transport/zip/Unshrinker.h"
@@ -35,6 +37,20 @@ std::uint32_t UnixPermissionsOf(const TZipEntry& entry) {
   return (entry.ExternalAttributes >> kUnixModeShift) & kUnixPermissionBits;
 }
 
+// True when a level of the entry's folder below the destination folder is a
+// symbolic link (on Windows a reparse point): following it could put the entry
+// anywhere. The destination folder itself is the caller's choice and may be one.
+bool HasLinkBelowTarget(const TZipDestination& destination) {
+  const std::string& folder = destination.Folder;
+  for (std::size_t start = destination.TargetLength + 1; start <= folder.size();) {
+    std::size_t delim = Cp936FindFirst(folder, PathDelim, start);
+    if (delim == std::string::npos) delim = folder.size();
+    if (IsLink(folder.substr(0, delim))) return true;
+    start = delim + 1;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool IsSupportedZipMethod(std::uint16_t method) {
@@ -47,7 +63,12 @@ TZipEntryExtractor::TZipEntryExtractor(TZipEntrySettings settings, TFile& archiv
     : settings_(settings), archive_(archive), notifyUnknownMethod_(std::move(notifyUnknownMethod)) {}
 
 bool TZipEntryExtractor::Extract(const TZipEntry& entry, const TZipDestination& destination) {
+  // Checked before the folders are made (making them would follow a link) and
+  // again after (a level made may have been swapped for one); the file itself
+  // is created without following a link.
+  if (HasLinkBelowTarget(destination)) return false;
   if (!DirectoryExists(destination.Folder)) ForceDirectories(destination.Folder);
+  if (HasLinkBelowTarget(destination)) return false;
   if (entry.IsDirectory()) return DirectoryExists(destination.Folder);
   if (entry.IsEncrypted()) return false;  // no password is ever set
   if (!IsSupportedZipMethod(entry.Method)) {
@@ -129,9 +150,9 @@ bool TZipEntryExtractor::WriteEntryFile(const TZipEntry& entry, std::uint64_t da
                                         const std::string& fullName) {
   TFile file;
   try {
-    file = TFile::Create(fullName, TShareMode::Exclusive);
+    file = TFile::CreateNoLink(fullName, TShareMode::Exclusive);
   } catch (const EStreamError&) {
-    return false;  // a locked file, an invalid name: skipped
+    return false;  // a locked file, an invalid name, a link: skipped
   }
   bool complete = false;
   try {

@@ -27,11 +27,14 @@ void RegisterClassOnce(const TWindowSpec& spec, WNDPROC procedure) {
 }  // namespace
 
 TWindow::~TWindow() {
-  if (hwnd_ != nullptr) {
-    // No message may reach this object once its destructor has begun.
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    DestroyWindow(std::exchange(hwnd_, nullptr));
-  }
+  DestroyHandle();
+}
+
+void TWindow::DestroyHandle() {
+  if (hwnd_ == nullptr) return;
+  // No message may reach this object once its destruction has begun.
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+  DestroyWindow(std::exchange(hwnd_, nullptr));
 }
 
 void TWindow::CreateHandle(const TWindowSpec& spec) {

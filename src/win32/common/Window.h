@@ -35,6 +35,9 @@ class TWindow {
  protected:
   // Creates the HWND; raises an error when the system refuses.
   void CreateHandle(const TWindowSpec& spec);
+  // Destroys the HWND (and its children) without routing any more messages
+  // here: for a derived destructor, while its members are still alive.
+  void DestroyHandle();
   // Messages not handled here go to DefWindowProcW.
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 

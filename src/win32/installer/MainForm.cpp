@@ -89,12 +89,20 @@ TMainForm::TMainForm(unsigned showPicInterval)
   CreateHandle({L"BailanMainForm", WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU,
                 WS_EX_LAYERED | WS_EX_APPWINDOW, Bounds(0, 0, kWidth, kHeight), nullptr, 0, L"", nullptr});
   SetLayeredWindowAttributes(Handle(), kTransparencyKey, 0, LWA_COLORKEY);
+  bigIcon_ = LoadIconPicture(IDP_APP, GetSystemMetrics(SM_CXICON));
+  smallIcon_ = LoadIconPicture(IDP_APP, GetSystemMetrics(SM_CXSMICON));
+  SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.Get()));
+  SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
   CreateControls();
   FormCreate();
 }
 
 TMainForm::~TMainForm() {
   if (Handle() != nullptr) KillTimer(Handle(), kShowPicTimer);
+  // The browser first (it talks to its window), then the window with every
+  // control, while the pictures and fonts they draw with are still here.
+  showcase_.reset();
+  DestroyHandle();
 }
 
 void TMainForm::LoadPictures() {
@@ -137,6 +145,9 @@ void TMainForm::CreateControls() {
       CreateControl(L"BUTTON", Wide(Cp("安装")), BS_PUSHBUTTON, Bounds(288, 15, 70, 23), top, idSetup2UI);
   setup3UI_ =
       CreateControl(L"BUTTON", Wide(Cp("完成")), BS_PUSHBUTTON, Bounds(386, 17, 70, 23), top, idSetup3UI);
+  for (HWND pageButton : {setup1UI_, setup2UI_, setup3UI_}) {
+    SendMessageW(pageButton, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.Get()), FALSE);
+  }
   btnMin_->SetPicture(&windowButtons_, PictureSlot(kSlotMinimise, kWindowButtonWidth, kWindowButtonHeight));
   btnClose_->SetPicture(&windowButtons_, PictureSlot(kSlotClose, kWindowButtonWidth, kWindowButtonHeight));
   btnClose_->MouseMove = [this] { BtnCloseMouseMove(); };

@@ -177,6 +177,7 @@ class TMainForm : public TWindow {
   TFont windowFont_, titleFont_, contentFont_;
   TPicture banner_, install_, browse_, pathFrame_, steps_, windowButtons_;
   TBrush whiteBrush_;
+  TIcon bigIcon_, smallIcon_;  // the application icon of the taskbar and the task switcher
   std::unique_ptr<TPanel> mainPanel_, topPanel_, middlePanel_, page1Bottom_, page2Bottom_, page3_;
   std::unique_ptr<TLabel> title_, content_, label2_, label3_, xukexieyi_;
   std::unique_ptr<TPictureBox> steupImage_, defaultImg_, image3_;

@@ -48,6 +48,9 @@ TFMain::TFMain()
   FormCreate();
   recordPages_ =
       std::make_unique<TRecordPages>(lists_, area_, Handle(), WindowFont(), [this] { RefreshGrid(); });
+  // The resource selection dialog exists from the start, hidden; nothing fills or shows it.
+  resReceive_ = std::make_unique<TFResReceive>(lists_, Handle());
+  resReceive_->JobsAdded = [this] { RefreshGrid(); };
 }
 
 // Jobs still listed when the window goes without its close (a test, or an

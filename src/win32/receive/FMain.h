@@ -7,6 +7,7 @@
 #include <string>
 
 #include "win32/common/Label.h"
+#include "win32/dialogs/ResReceive.h"
 #include "win32/installer/MainForm.h"
 #include "win32/receive/GaugeWindow.h"
 #include "win32/receive/GridCellPainter.h"
@@ -43,6 +44,8 @@ class TFMain : public TMainForm {
   TLabel& DwonLabel() const { return *dwonLabel_; }
   bool Timer1Enabled() const { return timer1Enabled_; }
   const TTrayIcon& RzTrayIcon1() const { return *trayIcon_; }
+  // The resource selection dialog, created hidden with the window.
+  TFResReceive& FResReceive() const { return *resReceive_; }
   // The gauge of every listed job.
   const std::map<const TDownloadJob*, std::unique_ptr<TGaugeWindow>>& Gauges() const { return gauges_; }
 
@@ -98,6 +101,7 @@ class TFMain : public TMainForm {
   std::unique_ptr<TRecordPages> recordPages_;
   std::unique_ptr<TLabel> dwonLabel_;
   std::unique_ptr<TTrayIcon> trayIcon_;
+  std::unique_ptr<TFResReceive> resReceive_;
   std::map<const TDownloadJob*, std::unique_ptr<TGaugeWindow>> gauges_;
   TGridCellPainter painter_;
   bool timer1Enabled_ = false;

@@ -165,11 +165,10 @@ void TStringGrid::DrawCells(HDC dc) {
   TSelection font(dc, font_ != nullptr ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
   TSelection brush(dc, GetStockObject(DC_BRUSH));
   SetBkMode(dc, TRANSPARENT);
-  const int lastRow = layout_.TopRow() + layout_.VisibleRowCount();  // and the partly shown one
+  // The header, the rows in view and the one partly shown below them.
+  const int lastRow = std::min(layout_.TopRow() + layout_.VisibleRowCount(), layout_.RowCount() - 1);
   std::vector<int> rows{0};
-  for (int row = layout_.TopRow(); row <= lastRow && row < layout_.RowCount(); ++row) rows.push_back(row);
-  // Data rows first: the header stays on top of a partly hidden row.
-  std::rotate(rows.begin(), rows.begin() + 1, rows.end());
+  for (int row = layout_.TopRow(); row <= lastRow; ++row) rows.push_back(row);
   for (int row : rows) {
     for (int column = 0; column < layout_.ColumnCount(); ++column) {
       const TCellRect rect = layout_.CellRect(column, row);
