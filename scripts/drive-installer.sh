@@ -18,6 +18,8 @@ readonly MAIN='^柏岚安装程序'        # the installer window's title
 log=$(mktemp)
 fail() {
   echo "drive-installer: $*" >&2
+  # What the screen showed, for the one who reads the failure.
+  [ -z "$shots" ] || import -silent -window root "$shots/failure.png" 2>/dev/null || true
   echo "the installer's output (last lines):" >&2
   tail -20 "$log" >&2
   exit 1

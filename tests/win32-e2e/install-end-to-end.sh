@@ -78,9 +78,13 @@ if "$root/scripts/drive-installer.sh" "$work/installer.sh" "$work/shots"; then
 else
   fail "the installation did not run to its end"
 fi
+rm -f "$shots/win32-failure.png"
 for page in 1 2 3; do
   [ ! -f "$work/shots/page$page.png" ] || mv "$work/shots/page$page.png" "$shots/win32-page$page.png"
 done
+[ ! -f "$work/shots/failure.png" ] || mv "$work/shots/failure.png" "$shots/win32-failure.png"
+[ ! -f "$shots/win32-failure.png" ] || echo "the screen when the drive failed: $shots/win32-failure.png"
+
 echo "screenshots: $shots/win32-page1.png $shots/win32-page2.png $shots/win32-page3.png"
 
 # The product folder, byte for byte: what the served archives hold, unpacked by
