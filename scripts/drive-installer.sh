@@ -5,7 +5,9 @@
 #   scripts/drive-installer.sh INSTALLER [SCREENSHOT_FOLDER]
 # With a screenshot folder, page1.png, page2.png and page3.png are saved there.
 # The installer uses its built-in server address and its default install folder
-# ($HOME/柏岚软件); the caller sets HOME, TEMP and starts the server.
+# ($HOME/柏岚软件); the caller sets HOME, TEMP and starts the server. The installer
+# runs on the X platform whatever QT_QPA_PLATFORM the caller has exported.
+# Windows are found by their whole title, as the user reads it.
 # Exit 0 when the installer ran to its end; otherwise 1 with the reason on stderr.
 set -euo pipefail
 installer="$1"
@@ -13,7 +15,7 @@ shots="${2:-}"
 
 readonly WAIT_SECONDS=60           # the longest any one step may take
 readonly INSTALL_X=508 INSTALL_Y=316  # the install picture's middle, in window coordinates
-readonly MAIN='^柏岚安装程序'        # the installer window's title
+readonly MAIN='^柏岚安装程序$'       # the installer window's title
 
 log=$(mktemp)
 fail() {
@@ -25,7 +27,8 @@ fail() {
   exit 1
 }
 
-# wait_window REGEX: the id of the first visible window whose name matches.
+# wait_window REGEX: the id of the first visible window whose name matches
+# (anchor it at both ends to match a whole title).
 wait_window() {
   local id
   for _ in $(seq $((WAIT_SECONDS * 5))); do
@@ -74,23 +77,24 @@ shot() {
 
 [ -x "$installer" ] || fail "no installer at $installer"
 [ -z "$shots" ] || mkdir -p "$shots"
-"$installer" >"$log" 2>&1 &
+QT_QPA_PLATFORM=xcb "$installer" >"$log" 2>&1 &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true; rm -f "$log"' EXIT
+trap 'exit 1' TERM INT HUP  # so that the exit trap ends the installer then too
 
-confirm "$(wait_window '^必读提示')"
+confirm "$(wait_window '^必读提示$')"
 sleep 1.5  # the first paints after the box
 shot page1.png
 
 main_geometry
 xdotool mousemove "$((X + INSTALL_X))" "$((Y + INSTALL_Y))" click 1
 sleep 1.5
-if xdotool search --onlyvisible --name '^错误' >/dev/null 2>&1; then
+if xdotool search --onlyvisible --name '^错误$' >/dev/null 2>&1; then
   fail "the installer reported an error (is the demo server running?)"
 fi
 shot page2.png
 
-done_box=$(wait_window '^柏岚软件')
+done_box=$(wait_window '^柏岚软件$')
 sleep 0.5
 shot page3.png
 confirm "$done_box"

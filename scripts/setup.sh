@@ -14,8 +14,9 @@ PACKAGES=(
   clang libclang-rt-14-dev
   # real peers and tools used by the tests and benchmarks
   nginx-light curl zip unzip p7zip-full libarchive-tools python3 aria2 time hyperfine bc bsdutils
-  # the windows: Qt 6 Widgets and WebEngine, CJK fonts, an X server and a driver for end-to-end runs
-  qt6-base-dev qt6-webengine-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev qt6-qpa-plugins fonts-wqy-zenhei fonts-noto-cjk
+  # the windows: Qt 6 Widgets and WebEngine, Qt's own Chinese texts, CJK fonts, an X server and a driver
+  # for end-to-end runs
+  qt6-base-dev qt6-webengine-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev qt6-qpa-plugins qt6-translations-l10n fonts-wqy-zenhei fonts-noto-cjk
   xvfb xauth xdotool x11-utils imagemagick procps
   # the Windows build: MinGW-w64 (posix threads), its zlib, Wine to run the tests, and
   # the zh_CN.UTF-8 locale that gives Wine the ANSI code page 936

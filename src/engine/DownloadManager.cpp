@@ -28,7 +28,6 @@ constexpr std::uint32_t kDonePollMs = 1;           // pause between polls of the
 // How often a running run saves its resume file: what a crash can cost at most.
 constexpr std::uint32_t kSaveIntervalMs = 2000;
 // Tries of one slot in a row without a received block before it is given up.
-constexpr std::int32_t kMaxTriesWithoutData = 8;
 // The largest size a table can hold; a larger resource cannot be received.
 constexpr std::int64_t kLargestSize = 2147483647;
 // A length with more digits than this does not fit 64 bits: no length at all.
@@ -320,7 +319,8 @@ void TDownloadManager::HandleEndedSegments() {
 void TDownloadManager::HandleEndedSegment(std::int32_t k) {
   TSlotTries& slot = tries_[k];
   slot.Running = false;
-  if (Table.Segments[k].Received != slot.ReceivedAtStart) slot.Failures = 0;  // it brought data
+  const bool broughtData = Table.Segments[k].Received != slot.ReceivedAtStart;
+  if (broughtData) slot.Failures = 0;
   if (!Table.Segments[k].NeedsThread()) return;
   const TSegmentOutcome& outcome = outcomes_[k];
   switch (outcome.End) {
@@ -338,24 +338,27 @@ void TDownloadManager::HandleEndedSegment(std::int32_t k) {
       return;
     case TSegmentEnd::Finished:
     case TSegmentEnd::Failed:
-      ScheduleRetry(k, outcome);
+      ScheduleRetry(k, outcome, broughtData);
       return;
   }
 }
 
-void TDownloadManager::ScheduleRetry(std::int32_t k, const TSegmentOutcome& outcome) {
+void TDownloadManager::ScheduleRetry(std::int32_t k, const TSegmentOutcome& outcome, bool broughtData) {
   TSlotTries& slot = tries_[k];
   RecordFailure(outcome.ErrorClass.empty() ? "EConnClosedGracefully" : outcome.ErrorClass,
                 outcome.ErrorMessage.empty() ? "The segment ended before its range was complete"
                                              : outcome.ErrorMessage);
-  if (++slot.Failures >= kMaxTriesWithoutData) {
+  if (++slot.Failures >= std::max(1, EngineSettings().MaxTriesWithoutData.load())) {
     slot.GivenUp = true;
     Job->Log.Add(Format(Cp("线程%d：连续%d次没有收到数据，放弃.").c_str(), k, slot.Failures));
     return;
   }
   std::int64_t pause = EngineSettings().RetryFirstPauseMs;
   for (std::int32_t n = 1; n < slot.Failures && pause < EngineSettings().RetryMaxPauseMs; ++n) pause *= 2;
-  slot.PauseMs = static_cast<std::uint32_t>(std::min<std::int64_t>(pause, EngineSettings().RetryMaxPauseMs));
+  slot.PauseMs =
+      broughtData
+          ? 0
+          : static_cast<std::uint32_t>(std::min<std::int64_t>(pause, EngineSettings().RetryMaxPauseMs));
   slot.WaitStart = GetTickCount32();
   slot.Waiting = true;
   Job->Log.Add(Format(Cp("线程%d：%s，%d秒后第%d次重试.").c_str(), k, FailurePhrase(outcome.ErrorClass),

@@ -25,9 +25,10 @@ class TDownloadJob;
 // saves the resume state when the run ends incomplete. The job's log is its only
 // account of what happened.
 //
-// A segment thread that ends early is started again for its slot after a pause
-// that doubles from one to thirty seconds (EngineSettings); a slot whose tries bring
-// no block kMaxTriesWithoutData times in a row, or whose reply is not the range
+// A segment thread that ends early is started again for its slot: at once when
+// its try brought data, else after a pause that doubles from one to thirty
+// seconds (EngineSettings); a slot whose tries bring no block
+// EngineSettings().MaxTriesWithoutData times in a row, or whose reply is not the range
 // asked for, is given up, and a run whose incomplete slots are all given up ends
 // as a stopped run does. A resource that changed its size starts afresh, once.
 // While segments run the resume file is saved every kSaveIntervalMs, so that a
@@ -110,7 +111,7 @@ class TDownloadManager : public TThread, public std::enable_shared_from_this<TDo
   TMonitorEnd Monitor();
   void HandleEndedSegments();
   void HandleEndedSegment(std::int32_t k);
-  void ScheduleRetry(std::int32_t k, const TSegmentOutcome& outcome);
+  void ScheduleRetry(std::int32_t k, const TSegmentOutcome& outcome, bool broughtData);
   void StartDueRetries();
   bool AllIncompleteGivenUp() const;
   void CompleteResource();

@@ -39,7 +39,8 @@ bool IsCreatablePath(const std::string& path);
 // link or a junction), which is not followed to tell.
 bool IsLink(const std::string& path);
 
-// The file's modification time as a local TDateTime.
+// The file's modification time as a local TDateTime. Setting it never follows
+// a symbolic link: a link's own time is set.
 bool GetFileDate(const std::string& path, TDateTime& value);
 bool SetFileDate(const std::string& path, TDateTime value);
 
@@ -52,13 +53,15 @@ inline constexpr std::uint32_t faSysFile = 0x04;
 inline constexpr std::uint32_t faDirectory = 0x10;
 inline constexpr std::uint32_t faArchive = 0x20;
 
-// The attributes of an existing file or folder; -1 when there is none.
+// The attributes of an existing file or folder; -1 when there is none. Setting
+// them never follows a symbolic link (on Linux a link fails).
 std::int32_t FileGetAttr(const std::string& path);
 bool FileSetAttr(const std::string& path, std::uint32_t attributes);
 
 // Sets the Unix permission bits (read, write, execute for owner, group and
 // others: the low nine bits of `mode`) of an existing file, narrowed by the
-// process umask. Set-user-id, set-group-id and sticky bits are never set.
+// process umask. Set-user-id, set-group-id and sticky bits are never set. A
+// symbolic link is not followed: it fails.
 bool FileSetPermissions(const std::string& path, std::uint32_t mode);
 
 // The platform's text for its last error on this thread, and for a given code.

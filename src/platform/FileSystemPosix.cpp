@@ -55,6 +55,16 @@ bool StatPath(const std::string& path, struct stat& st) {
 
 constexpr mode_t kPermissionBits = 0777;  // rwx for owner, group, others; never 07000
 
+// chmod that never follows a link: a link's mode cannot be set, so a link
+// fails. Where the system cannot change a mode without following, a path that
+// is no link is changed by name.
+bool ChangeModeNoLink(const std::string& host, mode_t mode) {
+  if (::fchmodat(AT_FDCWD, host.c_str(), mode, AT_SYMLINK_NOFOLLOW) == 0) return true;
+  if (errno != EOPNOTSUPP && errno != ENOTSUP && errno != ENOSYS) return false;
+  struct stat st {};
+  return ::lstat(host.c_str(), &st) == 0 && !S_ISLNK(st.st_mode) && ::chmod(host.c_str(), mode) == 0;
+}
+
 // The process umask, read without changing it (umask() would, for a moment,
 // for every thread); the umask() round trip only where /proc cannot say.
 mode_t ProcessUmask() {
@@ -163,7 +173,7 @@ bool SetFileDate(const std::string& path, TDateTime value) {
   times[0].tv_nsec = UTIME_OMIT;
   times[1].tv_sec = static_cast<time_t>(DateTimeToEpoch(value));
   times[1].tv_nsec = 0;
-  return ::utimensat(AT_FDCWD, ToHostPath(path).c_str(), times, 0) == 0;
+  return ::utimensat(AT_FDCWD, ToHostPath(path).c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 std::int32_t FileGetAttr(const std::string& path) {
@@ -176,19 +186,19 @@ std::int32_t FileGetAttr(const std::string& path) {
 
 bool FileSetAttr(const std::string& path, std::uint32_t attributes) {
   struct stat st {};
-  if (!StatPath(path, st)) return false;
+  if (::lstat(ToHostPath(path).c_str(), &st) != 0) return false;
   mode_t mode = st.st_mode & 07777;
   if (attributes & faReadOnly) {
     mode &= ~kWriteBits;
   } else if ((mode & kWriteBits) == 0) {
     mode |= S_IWUSR;  // writable again for its owner
   }
-  return ::chmod(ToHostPath(path).c_str(), mode) == 0;
+  return ChangeModeNoLink(ToHostPath(path), mode);
 }
 
 bool FileSetPermissions(const std::string& path, std::uint32_t mode) {
   const mode_t bits = static_cast<mode_t>(mode) & kPermissionBits & ~ProcessUmask();
-  return ::chmod(ToHostPath(path).c_str(), bits) == 0;
+  return ChangeModeNoLink(ToHostPath(path), bits);
 }
 
 std::string SystemErrorText(int code) {

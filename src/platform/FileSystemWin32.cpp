@@ -121,9 +121,9 @@ bool GetFileDate(const std::string& path, TDateTime& value) {
 
 bool SetFileDate(const std::string& path, TDateTime value) {
   const FILETIME written = EpochToFileTime(DateTimeToEpoch(value));
-  HANDLE handle = ::CreateFileW(ToHostPath(path).c_str(), FILE_WRITE_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE handle = ::CreateFileW(
+      ToHostPath(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   const bool set = ::SetFileTime(handle, nullptr, nullptr, &written) != 0;
   ::CloseHandle(handle);

@@ -1,19 +1,25 @@
 // The built installer program against the demo server, under its own Xvfb, driven
-// with xdotool by the same script as the README's run command.
+// with xdotool by the same script as the README's run command. The test owns
+// what it needs: the server on a port chosen free (the test build of the
+// program takes its address from BAILAN_E2E_SERVER_URL), an X server of its
+// own, the X platform for the program whatever the caller's environment says,
+// and a process group that ends with the test.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
+#include <sstream>
 #include <thread>
 
 #include "DemoProduct.h"
 #include "DemoSite.h"
+#include "ProcessGroup.h"
 #include "StaticHttpServer.h"
 #include "platform/Cp936.h"
-#include "support/Subprocess.h"
 #include "support/TempDir.h"
 
 namespace bailan::test {
@@ -21,30 +27,44 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::uint16_t kServerPort = 18931;  // the address the installer is built with
-constexpr int kInstallTimeoutMs = 180000;     // the whole drive: start, 30 MB, completion
+constexpr int kInstallTimeoutMs = 180000;  // the whole drive: start, 30 MB, completion
 constexpr int kStartTimeoutMs = 10000;
+// The programs the drive needs besides the installer.
+const char* const kTools[] = {"Xvfb", "xdotool"};
+
+// Whether `program` is an executable file in one of PATH's folders.
+bool OnPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::stringstream folders(path ? path : "");
+  for (std::string folder; std::getline(folders, folder, ':');) {
+    if (!folder.empty() && ::access((folder + "/" + program).c_str(), X_OK) == 0) return true;
+  }
+  return false;
+}
 
 // An X server of its own on a free display, for as long as the object lives.
 class TXvfb {
  public:
   // Starts Xvfb and waits until it serves; Display() stays empty when it did
-  // not come up in time. The X server is killed when the object goes away.
+  // not come up in time. The X server ends with the object (or with the test).
   TXvfb()
       : process_(
             {"/usr/bin/env", "Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
     while (std::chrono::steady_clock::now() < deadline) {
-      // Xvfb writes its display number on stdout once it accepts clients; the
-      // file may not even exist yet.
+      // Xvfb writes its display number as a line of its own once it accepts
+      // clients, among whatever it warns about; the file may not even exist yet.
       std::string out;
       try {
-        out = process_.Stdout();
+        out = process_.Output();
       } catch (const std::exception&) {
       }
-      if (out.find('\n') != std::string::npos) {
-        display_ = ":" + out.substr(0, out.find('\n'));
-        return;
+      std::stringstream lines(out);
+      for (std::string line; std::getline(lines, line);) {
+        if (!lines.eof() && !line.empty() && line.find_first_not_of("0123456789") == std::string::npos) {
+          display_ = ":" + line;
+          return;
+        }
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
@@ -52,7 +72,7 @@ class TXvfb {
   const std::string& Display() const { return display_; }
 
  private:
-  TSubprocess process_;
+  TProcessGroup process_;
   std::string display_;
 };
 
@@ -65,21 +85,24 @@ std::set<std::string> FilesBelow(const fs::path& folder) {
 }
 
 TEST(InstallerEndToEndTest, InstallsTheDemoProductAndStartsItsProgram) {
+  for (const char* tool : kTools) {
+    ASSERT_TRUE(OnPath(tool)) << "cannot run: " << tool << " is not installed (scripts/setup.sh installs it)";
+  }
   TTempDir work;
   const fs::path site = work / "site", home = work / "home", temp = work / "temp";
   fs::create_directories(home);
   fs::create_directories(temp);
-  demo::TStaticServerOptions options;
-  options.Port = kServerPort;
-  demo::TStaticHttpServer server(site, options);
-  demo::WriteDemoSite(site, "http://127.0.0.1:" + std::to_string(kServerPort));
+  demo::TStaticHttpServer server(site, demo::TStaticServerOptions{});  // a free port
+  const std::string serverUrl = "http://127.0.0.1:" + std::to_string(server.Port());
+  demo::WriteDemoSite(site, serverUrl);
   TXvfb xvfb;
-  ASSERT_FALSE(xvfb.Display().empty()) << "Xvfb did not start";
+  ASSERT_FALSE(xvfb.Display().empty())
+      << "cannot run: Xvfb did not come up within " << kStartTimeoutMs << " ms";
 
-  TSubprocess drive({"/usr/bin/env", "DISPLAY=" + xvfb.Display(), "HOME=" + home.string(),
-                     "TEMP=" + temp.string(), "QTWEBENGINE_DISABLE_SANDBOX=1", BAILAN_DRIVER_PATH,
-                     BAILAN_INSTALLER_PATH});
-  ASSERT_EQ(drive.Wait(kInstallTimeoutMs), 0) << drive.Stdout() << drive.Stderr();
+  TProcessGroup drive({"/usr/bin/env", "DISPLAY=" + xvfb.Display(), "QT_QPA_PLATFORM=xcb",
+                       "HOME=" + home.string(), "TEMP=" + temp.string(), "QTWEBENGINE_DISABLE_SANDBOX=1",
+                       "BAILAN_E2E_SERVER_URL=" + serverUrl, BAILAN_DRIVER_PATH, BAILAN_INSTALLER_PATH});
+  ASSERT_EQ(drive.Wait(kInstallTimeoutMs), 0) << drive.Output();
 
   const fs::path product = home / "柏岚软件" / "柏岚销售记账打印软件";
   std::set<std::string> expected;

@@ -380,9 +380,10 @@ TEST_F(DownloadRun, PausesDoubleFromOneSecondToThirtyAndTheEighthFailureGivesThe
   EXPECT_FALSE(run.Job->Finished);
 }
 
-TEST_F(DownloadRun, ATryThatBroughtDataStartsTheCountOfFailuresAfresh) {
+TEST_F(DownloadRun, ATryThatBroughtDataIsRepeatedAtOnceAndStartsTheCountOfFailuresAfresh) {
   // Every answer breaks off after three blocks: eleven failures in all, never
-  // two in a row without data, so the slot is never given up.
+  // two in a row without data, so the slot is never given up, and each is asked
+  // again without a pause: the server answered a moment ago.
   const std::string body = PatternBytes(12 * 30720);
   server.AddFile("/flaky.bin", body);
   test::TFileServingOptions options = test::Throttled(4096, 2);
@@ -393,7 +394,7 @@ TEST_F(DownloadRun, ATryThatBroughtDataStartsTheCountOfFailuresAfresh) {
   const auto log = run.UntimedLog();
   EXPECT_EQ(ReadFileBytes(dir / "flaky.bin"), body);
   EXPECT_GT(CountRetryLines(log), 8u) << ::testing::PrintToString(log);
-  const std::string firstTry = LogText("第1次重试.");
+  const std::string firstTry = LogText("，0秒后第1次重试.");
   for (const std::string& line : log) {
     if (CountRetryLines({line}) == 1) {
       EXPECT_TRUE(line.ends_with(firstTry)) << line;

@@ -106,6 +106,25 @@ TEST(FetchCommand, RunWhoseSlotsAreAllGivenUpEndsWithItsReason) {
   EXPECT_EQ(ReadFileBytes(target / "x.bin.rpc.cfg").size(), 44u);
 }
 
+// The knobs a user of curl or aria2c expects: how many tries without data a
+// range gets, and the first pause after one. A range whose connects are all
+// refused is given up after the tries given, without the default pauses.
+TEST(FetchCommand, RetriesAndRetryWaitBoundHowLongARangeIsTried) {
+  TTempDir target;
+  TTestServer server;
+  server.AddScript(TConnectionScript().Respond("HTTP/1.1 200 OK\r\nContent-Length: 3000\r\n\r\n"));
+  for (int i = 0; i < 6; ++i) server.AddScript(TConnectionScript().ReadRequest().Close());
+  std::string out, err;
+  const std::uint32_t started = GetTickCount32();
+  EXPECT_EQ(RunCli({"fetch", "--segments", "1", "--retries", "2", "--retry-wait", "0", server.Url("/x.bin"),
+                    target.Path()},
+                   &out, &err, 20000),
+            1);
+  EXPECT_LT(TickDiff(GetTickCount32(), started), 5000u) << "waited as if the default pauses applied";
+  EXPECT_NE(out.find("线程1：连续2次没有收到数据，放弃."), std::string::npos) << out;
+  EXPECT_EQ(out.find("第2次重试"), std::string::npos) << out;
+}
+
 TEST(FetchCommand, ResourceOfTwoGibibytesIsRefusedAtTheProbe) {
   TTempDir target;
   TTestServer server;
@@ -182,6 +201,10 @@ TEST(FetchCommand, FailuresAndUsage) {
   EXPECT_EQ(RunCli({"fetch", server.Url("/a")}, &out, &err), 2);
   EXPECT_EQ(RunCli({"fetch", "--read-timeout", "soon", "u", "f"}, &out, &err), 2);
   EXPECT_EQ(RunCli({"fetch", "--segments", "11", "u", "f"}, &out, &err), 2);
+  for (const char* bad : {"0", "-1", "x"})
+    EXPECT_EQ(RunCli({"fetch", "--retries", bad, "u", "f"}, &out, &err), 2);
+  for (const char* bad : {"-1", "3601", "1.5"})
+    EXPECT_EQ(RunCli({"fetch", "--retry-wait", bad, "u", "f"}, &out, &err), 2);
   EXPECT_EQ(RunCli({"fetch", "--bogus", "u", "f"}, &out, &err), 2);
   EXPECT_NE(err.find("usage"), std::string::npos);
 }

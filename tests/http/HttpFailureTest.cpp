@@ -5,8 +5,8 @@
 #include <thread>
 
 #include "HttpTestSupport.h"
-#include "platform/Tick.h"
 #include "platform/MemoryStream.h"
+#include "platform/Tick.h"
 #include "transport/http/NetExceptions.h"
 
 namespace bailan::test {
@@ -129,6 +129,39 @@ TEST_F(HttpFailureTest, AConnectionTheServerClosedWhileIdleIsNoticedAndReplaced)
   client.GetToStream(server.Url("/2"), target);
   EXPECT_EQ(target.Bytes(), "12");
   EXPECT_EQ(server.ConnectionCount(), 2);
+}
+
+// The server closes (or resets) its kept-alive end just as the next request
+// arrives: that request was never answered and goes out once more on a fresh
+// connection. A time-out is an answer of sorts and fails as before.
+TEST_F(HttpFailureTest, ARequestALostKeptConnectionNeverAnsweredIsSentOnceMoreOnANewOne) {
+  struct TCase {
+    const char* Name;
+    TConnectionScript FirstConnection;
+    bool Repeated;
+  } cases[] = {
+      {"closed", TConnectionScript().Respond(Ok("1")).ReadRequest().Close(), true},
+      {"reset", TConnectionScript().Respond(Ok("1")).ReadRequest().Reset(), true},
+      {"silent", TConnectionScript().Respond(Ok("1")).ReadRequest().Hang(), false},
+  };
+  for (TCase& c : cases) {
+    TTestServer peer;
+    THttpClient fresh;
+    ConfigureLikeTheCallers(fresh);
+    fresh.SetReadTimeout(300);
+    peer.AddScript(std::move(c.FirstConnection));
+    peer.AddScript(TConnectionScript().Respond(Ok("2")));
+    TMemoryStream target;
+    fresh.GetToStream(peer.Url("/1"), target);
+    if (c.Repeated) {
+      fresh.GetToStream(peer.Url("/2"), target);
+      EXPECT_EQ(target.Bytes(), "12") << c.Name;
+      EXPECT_EQ(peer.ConnectionCount(), 2) << c.Name;
+    } else {
+      EXPECT_THROW(fresh.GetToStream(peer.Url("/2"), target), EReadTimeout) << c.Name;
+      EXPECT_EQ(peer.ConnectionCount(), 1) << c.Name;
+    }
+  }
 }
 
 TEST_F(HttpFailureTest, AnotherHostOrPortMeansAnotherConnection) {

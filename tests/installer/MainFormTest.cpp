@@ -2,13 +2,19 @@
 // fonts, the page commands and the small widgets.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRawFont>
 #include <QTest>
+#include <QTimer>
 
+#include "qt/installer/Application.h"
 #include "qt/installer/Fonts.h"
 #include "receive/GlobalTexts.h"
 #include "qt/installer/LedProgressBar.h"
@@ -210,6 +216,68 @@ TEST(MainForm, FolderBrowserKeepsOrSetsThePath) {
     form.BtnSelectPtahClick();
     EXPECT_EQ(form.Form()->InstallPath->text(), QString(shown));
   }
+}
+
+TEST(MainForm, FolderBrowserIsChineseAndOpensAtTheTopOfTheUsersFolders) {
+  SetupApplication(*qApp);
+  TTestForm form;
+  QString opened, caption;
+  QStringList labels;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return;
+    poll.stop();
+    opened = dialog->directory().absolutePath();
+    caption = dialog->windowTitle();
+    for (auto label : {QFileDialog::LookIn, QFileDialog::FileName, QFileDialog::FileType, QFileDialog::Accept,
+                       QFileDialog::Reject})
+      labels << dialog->labelText(label);
+    dialog->reject();
+  });
+  poll.start(20);
+  QDir::setCurrent(QDir::tempPath());  // not where it opens
+  const QString before = form.Form()->InstallPath->text();
+  form.BtnSelectPtahClick();
+  EXPECT_EQ(opened, QDir::homePath());
+  EXPECT_EQ(caption, Ui("请选择目录"));
+  for (const QString& label : labels) {
+    EXPECT_TRUE(std::any_of(label.begin(), label.end(), [](QChar c) { return c.unicode() >= 0x4E00; }))
+        << label.toStdString();
+  }
+  EXPECT_EQ(form.Form()->InstallPath->text(), before);  // cancelled
+}
+
+// Rows of `image` that hold a pixel other than white.
+int InkRows(const QImage& image) {
+  int rows = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    bool ink = false;
+    for (int x = 0; x < image.width() && !ink; ++x) ink = (image.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF;
+    rows += ink;
+  }
+  return rows;
+}
+
+TEST(MainForm, InstallPathShowsDescendersWhole) {
+  InstallFontSubstitutions();
+  TBoxes boxes;
+  TTestForm form;
+  QLineEdit* field = form.Form()->InstallPath;
+  field->setText(QStringLiteral("pgy"));
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  const int shown = InkRows(field->grab().toImage());
+  // The same text in the field's font with room to spare.
+  QImage roomy(field->width(), 4 * field->height(), QImage::Format_RGB32);
+  roomy.fill(Qt::white);
+  QPainter painter(&roomy);
+  painter.setFont(field->font());
+  painter.setPen(QColor(85, 85, 85));
+  painter.drawText(2, 2 * field->height(), field->text());
+  painter.end();
+  EXPECT_GT(shown, 0);
+  EXPECT_EQ(shown, InkRows(roomy)) << QFontInfo(field->font()).family().toStdString();
 }
 
 // Receives the URLs handed to the desktop shell.

@@ -1,6 +1,6 @@
 // The showcase page in the real web engine. The engine needs a real X server:
-// ShowcaseUnderXvfb starts its own Xvfb and runs the ShowcaseChild tests of this
-// same program in a child process on it.
+// Showcase.UnderXvfb starts its own Xvfb and runs the *Child tests of this same
+// program (these, and what the user sees of the windows) in a child process on it.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
+#include "XvfbChild.h"
 
 #include "qt/installer/MainForm.h"
 #include "receive/ManifestFetch.h"
@@ -25,13 +26,8 @@
 namespace bailan {
 namespace {
 
-constexpr const char* kChildVariable = "BAILAN_SHOWCASE_CHILD";
 constexpr int kPageLoadTimeoutMs = 30000;
 constexpr int kScriptSettleMs = 1500;  // the body script's answer arrives after the load
-
-bool InChild() {
-  return std::getenv(kChildVariable) != nullptr;
-}
 
 std::string Page(const std::string& head, const std::string& body) {
   const std::string html = "<html><head>" + head + "</head><body>" + body + "</body></html>";
@@ -41,7 +37,7 @@ std::string Page(const std::string& head, const std::string& body) {
 class ShowcaseChild : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!InChild()) GTEST_SKIP() << "runs inside ShowcaseUnderXvfb";
+    if (!test::InXvfbChild()) GTEST_SKIP() << "runs inside Showcase.UnderXvfb";
     SetMessageSeam([](const TMessageRequest&) { return mbOK; });
     form = std::make_unique<TMainForm>();
     form->StartShowcaseLoad = [] {};
@@ -89,6 +85,22 @@ TEST_F(ShowcaseChild, MarkerOnlyInTheHeadOrInCapitalsIsNotSeen) {
   form->Form()->Setup2UI->click();  // not ready: the banner stays, the retry timer runs
   EXPECT_TRUE(form->ShowPic()->isActive());
   EXPECT_TRUE(form->Form()->DefaultImg->isVisible());
+}
+
+TEST_F(ShowcaseChild, APageLargerThanTheViewShowsNoScrollBars) {
+  server.AddFile("/large.html", Page("", "<div style=\"width: 3000px; height: 3000px\">x</div><!--end-->"));
+  Load("/large.html");
+  QVariant bars;
+  form->Form()->WebBrowser1->RunScript(
+      QStringLiteral("[window.innerWidth - document.scrollingElement.clientWidth,"
+                     " window.innerHeight - document.scrollingElement.clientHeight,"
+                     " document.body.getAttribute('scroll')]"),
+      [&](const QVariant& result) { bars = result; });
+  QTRY_VERIFY(bars.isValid());
+  // A scroll bar takes its width from the layout; without one nothing is taken.
+  EXPECT_EQ(bars.toList().value(0).toInt(), 0);
+  EXPECT_EQ(bars.toList().value(1).toInt(), 0);
+  EXPECT_EQ(bars.toList().value(2).toString(), QStringLiteral("no"));  // still set, as the page may read it
 }
 
 TEST_F(ShowcaseChild, APageThatNeverCompletesLeavesTheBanner) {
@@ -149,13 +161,13 @@ class TXvfb {
 };
 
 TEST(Showcase, UnderXvfb) {
-  if (InChild()) GTEST_SKIP();
+  if (test::InXvfbChild()) GTEST_SKIP();
   TXvfb xvfb;
   ASSERT_TRUE(xvfb.Running()) << "Xvfb did not start";
-  test::TSubprocess child({"/usr/bin/env", std::string(kChildVariable) + "=1", "QT_QPA_PLATFORM=xcb",
-                           "DISPLAY=" + xvfb.Display(), "QTWEBENGINE_DISABLE_SANDBOX=1",
-                           std::filesystem::read_symlink("/proc/self/exe").string(),
-                           "--gtest_filter=ShowcaseChild.*"});
+  test::TSubprocess child(
+      {"/usr/bin/env", std::string(test::kXvfbChildVariable) + "=1", "QT_QPA_PLATFORM=xcb",
+       "DISPLAY=" + xvfb.Display(), "QTWEBENGINE_DISABLE_SANDBOX=1",
+       std::filesystem::read_symlink("/proc/self/exe").string(), "--gtest_filter=*Child.*"});
   const int code = child.Wait(180000);
   EXPECT_EQ(code, 0) << child.Stdout() << child.Stderr();
 }

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "platform/Cp936.h"
 #include "platform/Exception.h"
@@ -173,6 +174,27 @@ TEST(FileSystem, FileDatesAreLocalTime) {
   ASSERT_TRUE(SetFileDate(path, stamp));
   TDateTime read;
   ASSERT_TRUE(GetFileDate(path, read));
+  EXPECT_EQ(FormatDateTime(kDateTimeFormat, read), "2001-02-03 04:05:06");
+}
+
+TEST(FileSystem, ModesAndTimesAreNeverSetThroughALink) {
+  if (kWindowsHost) GTEST_SKIP() << "symbolic links need a privilege on Windows";
+  TTempDir dir;
+  const std::string target = dir / "target", link = dir / "link";
+  WriteFileBytes(target, "");
+  ASSERT_EQ(::chmod(target.c_str(), 0644), 0);
+  ASSERT_TRUE(SetFileDate(target, TDateTime::FromParts(2001, 2, 3, 4, 5, 6)));
+  std::filesystem::create_symlink(test::FsPath(target), test::FsPath(link));
+  EXPECT_TRUE(IsLink(link));
+  EXPECT_FALSE(IsLink(target));
+  EXPECT_FALSE(FileSetPermissions(link, 0777));
+  EXPECT_FALSE(FileSetAttr(link, faReadOnly));
+  SetFileDate(link, TDateTime::FromParts(2020, 1, 1, 0, 0, 0));
+  struct stat st {};
+  ASSERT_EQ(::stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0644u);
+  TDateTime read;
+  ASSERT_TRUE(GetFileDate(target, read));
   EXPECT_EQ(FormatDateTime(kDateTimeFormat, read), "2001-02-03 04:05:06");
 }
 

@@ -40,8 +40,8 @@ TEST(GoBatch, FourCp936LinesWithCrLfReplacingAnOldFile) {
   const std::string path = dir / "GO.bat";
   test::WriteFileBytes(path, std::string(500, 'x'));
   WriteGoBatch(path, GoBatchText(Cp("D:\\柏岚软件"), Cp("柏岚销售记账打印软件")));
-  EXPECT_EQ(test::ReadFileBytes(path),
-            "@echo off\r\ncd /d \"" + Cp("D:\\柏岚软件\\柏岚销售记账打印软件") + "\"\r\nBL.exe\r\ndel %0\r\n");
+  EXPECT_EQ(test::ReadFileBytes(path), "@echo off\r\ncd /d \"" + Cp("D:\\柏岚软件\\柏岚销售记账打印软件") +
+                                           "\"\r\nBL.exe\r\ndel %0\r\n");
   EXPECT_THROW(WriteGoBatch(dir / "missing/GO.bat", "x"), EFCreateError);
 }
 

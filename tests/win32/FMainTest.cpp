@@ -177,45 +177,16 @@ struct TRunningJob {
 
 TEST_F(TFMainTest, ReceiveAreaLiesBeyondTheWindowAndTakesNoInput) {
   const TReceiveArea& area = form->Area();
-  EXPECT_EQ(WindowText(form->Handle()), Cp("柏岚安装程序"));
   RECT panel = ChildBounds(area.Panel2->Handle());
-  EXPECT_EQ(panel.left, 640);
+  EXPECT_EQ(panel.left, 640);  // beyond the 624 pixels of the window
   EXPECT_EQ(panel.top, 25);
   EXPECT_EQ(Width(panel), 977);
   EXPECT_EQ(Height(panel), 400);
   EXPECT_EQ(area.ActivePage(), TReceiveArea::kPageReceived);
-  const char* const tabs[] = {"正在接收", "已接收", "回收站"};
-  for (int page = 0; page < 3; ++page) {
-    wchar_t text[32] = {};
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = 32;
-    SendMessageW(area.RzPgCtrl_Main, TCM_GETITEMW, page, reinterpret_cast<LPARAM>(&item));
-    EXPECT_EQ(Narrow(text), Utf8ToCp936(tabs[page]));
+  for (int page = 0; page < 3; ++page)
     EXPECT_EQ(Shows(area.Sheet(page)), page == TReceiveArea::kPageReceived);
-  }
-  const std::pair<int, const char*> hints[] = {{idBtnPlay, "开始接收所有资源"},
-                                               {idBtnPause, "暂停所有正在接收的资源"},
-                                               {idBtnPrintPreview, "检查资源更新"},
-                                               {idBtnUtilities, "参数设置"},
-                                               {idBtnExit, "退出系统"}};
-  for (const auto& [id, hint] : hints) {
-    wchar_t text[64] = {};
-    SendMessageW(area.RzToolbar1, TB_GETBUTTONTEXTW, id, reinterpret_cast<LPARAM>(text));
-    EXPECT_EQ(Narrow(text), Utf8ToCp936(hint)) << id;
-  }
-  for (int column = 0; column < kGridColumns; ++column)
-    EXPECT_EQ(area.StringGrid1->ColumnWidth(column),
-              (std::vector{30, 120, 180, 80, 100, 80, 80, 80}[column]));
-  EXPECT_EQ(form->Lists()->Cell(0, kColumnSize), Cp("资源大小"));
-  EXPECT_EQ(area.StringGrid1->RowCount(), 2);
-  RECT label = ChildBounds(form->DwonLabel().Handle());
-  EXPECT_EQ(label.left, 217);
-  EXPECT_EQ(label.top, 14);
-  EXPECT_EQ(form->DwonLabel().Text(), Cp("完成进度"));
+  EXPECT_EQ(area.StringGrid1->RowCount(), 2);  // the header and one empty row
   EXPECT_FALSE(form->Timer1Enabled());
-  EXPECT_EQ(form->RzTrayIcon1().Tooltip(), Cp("柏岚软件安装程序"));
   EXPECT_FALSE(IsWindowVisible(form->FResReceive().Handle()));  // created hidden, never shown
 
   // With no job, the grid's commands do nothing.

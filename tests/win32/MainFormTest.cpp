@@ -368,7 +368,7 @@ TEST(Win32MainForm, SecondInstallClickDuringTheFetchIsIgnored) {
   TTempScope tempScope(temp.Path());
   TManifestScope noManifest(false);
   test::TTestServer server;
-  server.AddScript(test::TConnectionScript().ReadRequest().Pause(600).Send(
+  server.AddScript(test::TConnectionScript().ReadRequest().Pause(1500).Send(
       "HTTP/1.1 200 OK\r\nContent-Length: 10\r\nConnection: close\r\n\r\n[bailan]\r\n"));
   TTestForm form;
   TAntiFreeze antiFreeze([](bool allPending) { ProcessMessages(allPending); });

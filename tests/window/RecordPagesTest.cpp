@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/DownloadJob.h"
+#include "platform/Cp936.h"
 #include "qt/installer/MessageBox.h"
 #include "qt/installer/PictureStrip.h"
 #include "qt/installer/QtText.h"
@@ -35,7 +36,7 @@ class RecordPagesTest : public ::testing::Test {
       asked.push_back(request);
       return answer;
     });
-    SetShellOpener([this](const std::string& path) { opened.push_back(path); });
+    SetShellOpener([this](const QUrl& url) { opened.push_back(url.toLocalFile().toStdString()); });
     server.SetFileOptions(test::Throttled(1024, 50));
     server.AddFile("/r.zip", test::PatternBytes(100000));
   }
@@ -203,6 +204,25 @@ TEST_F(RecordPagesTest, OpenThroughTheShellOrReportTheFileGone) {
   EXPECT_EQ(asked[0].Buttons, mbOK);
   pages.pmiOpenDir->trigger();  // the folder is opened all the same
   EXPECT_EQ(opened.back(), folder.Path());
+}
+
+TEST_F(RecordPagesTest, OpenHandsTheShellTheFileItChecked) {
+  // The system's CP936 reads 0x80 as the euro sign and leaves 0x81 0x30 unmapped
+  // (U+FFFD); GB18030 leaves 0x80 unmapped and reads 0x81 0x30 0x81 0x30 as U+0080.
+  const std::string name = "r\x80\x81\x30\x81\x30.zip";
+  TResourceRec record{};
+  record.Name = "odd";
+  record.SavePath = folder.Path();
+  record.SegCount = 1;
+  lists->CompleteJob(*lists->AddPendingJob(record, false), name, 1, nullptr);
+  const std::string onDisk = folder / Cp936ToUtf8(name);
+  test::WriteFileBytes(onDisk, "x");
+  ShowPage(1);
+  Select(pages.StringGrid2, 1);
+  pages.pmiOpen->trigger();
+  EXPECT_TRUE(asked.empty());
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0], onDisk);
 }
 
 // Whether every opaque pixel of status picture `slot` is drawn centred in the

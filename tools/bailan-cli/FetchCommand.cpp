@@ -1,9 +1,11 @@
-// bailan-cli fetch [--segments N] [--no-extract] [--read-timeout MS] URL FOLDER:
+// bailan-cli fetch [--segments N] [--no-extract] [--read-timeout MS] [--retries N]
+//                  [--retry-wait S] URL FOLDER:
 // receives one resource as the installer does (one pending record, one job, N
 // segments), printing the job's log lines as they are added and its progress on
 // stderr. Ctrl-C (or SIGTERM, or closing the terminal; Ctrl-Break on Windows)
 // stops the run, which saves its resume state; running the same command again
 // resumes it.
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -25,11 +27,16 @@ namespace {
 constexpr std::uint32_t kPollMs = 50;              // how often the log and the state are looked at
 constexpr std::uint32_t kThreadExitWaitMs = 2000;  // for the run's thread to let go of the job
 constexpr std::int32_t kDefaultSegments = 3;
+constexpr std::int32_t kMaxRetries = 1000000;        // beyond this a range is never given up in practice
+constexpr std::int32_t kMaxRetryWaitSeconds = 3600;  // a first pause longer than an hour is a typo
 
 struct TFetchArgs {
   std::int32_t Segments = kDefaultSegments;
   bool Extract = true;
   std::int32_t ReadTimeoutMs = EngineSettings().ReadTimeoutMs;  // 0: no limit
+  std::int32_t Retries =
+      EngineSettings().MaxTriesWithoutData;  // tries without data before a range is given up
+  std::int32_t RetryWaitMs = EngineSettings().RetryFirstPauseMs;  // the first pause after a try without data
   std::string Url;
   std::string Folder;
 };
@@ -48,6 +55,14 @@ bool ParseArgs(const std::vector<std::string>& args, TFetchArgs& out) {
       std::optional<std::int32_t> value = ParseInt32(args[++i]);
       if (!value || *value < 0) return false;
       out.ReadTimeoutMs = *value;
+    } else if (args[i] == "--retries" && i + 1 < args.size()) {
+      std::optional<std::int32_t> value = ParseInt32(args[++i]);
+      if (!value || *value < 1 || *value > kMaxRetries) return false;
+      out.Retries = *value;
+    } else if (args[i] == "--retry-wait" && i + 1 < args.size()) {
+      std::optional<std::int32_t> value = ParseInt32(args[++i]);
+      if (!value || *value < 0 || *value > kMaxRetryWaitSeconds) return false;
+      out.RetryWaitMs = *value * 1000;
     } else if (args[i].rfind("--", 0) == 0) {
       return false;
     } else {
@@ -85,6 +100,9 @@ int RunFetch(const std::vector<std::string>& args) {
   if (!ParseArgs(args, options)) return UsageError(TCliCommand::Find("fetch"));
   CatchStopRequests();
   EngineSettings().ReadTimeoutMs = options.ReadTimeoutMs;
+  EngineSettings().MaxTriesWithoutData = options.Retries;
+  EngineSettings().RetryFirstPauseMs = options.RetryWaitMs;
+  EngineSettings().RetryMaxPauseMs = std::max(options.RetryWaitMs, EngineSettings().RetryMaxPauseMs.load());
 
   auto lists = TReceiveLists::Create();
   TResourceRec record{};
@@ -128,7 +146,9 @@ int RunFetch(const std::vector<std::string>& args) {
   return ReportNotReceived(StopRequested(), sizeUnknown);
 }
 
-const TCliCommand kFetch("fetch", "[--segments N] [--no-extract] [--read-timeout MS] URL FOLDER", RunFetch);
+const TCliCommand kFetch(
+    "fetch", "[--segments N] [--no-extract] [--read-timeout MS] [--retries N] [--retry-wait S] URL FOLDER",
+    RunFetch);
 
 }  // namespace
 }  // namespace bailan::cli

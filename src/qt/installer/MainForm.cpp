@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -20,6 +21,7 @@
 #include "qt/installer/QtText.h"
 #include "platform/Exception.h"
 #include "platform/InstallFolder.h"
+#include "qt/installer/Fonts.h"
 #include "ui_MainForm.h"
 
 namespace bailan {
@@ -40,9 +42,15 @@ void PostQuit() {
   QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
+// The folder browser opens at the top of the user's own folders (the home
+// folder, which holds the desktop and the other user folders), never in the
+// process's current folder, with nothing preselected; only folders can be chosen.
 QString ChooseFolder(QWidget* owner, const QString& title) {
-  return QFileDialog::getExistingDirectory(owner, title, QString(),
-                                           QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+  QFileDialog dialog(owner, title, QDir::homePath());
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+  return dialog.selectedFiles().constFirst();
 }
 
 // A chosen folder as the edit shows it: native separators, no trailing
@@ -66,12 +74,15 @@ TMainForm::TMainForm(QWidget* parent)
   FetchManifestStep = [] { return FetchManifest(); };
   StartShowcaseLoad = [this] { GetUpdateThread::Run(this); };
   BrowseForFolder = ChooseFolder;
+  ShowcaseAddress = ToQString(ShowcaseURL());
+  LicenseAddress = ToQString(LicenseURL());
   ui_->setupUi(this);
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
   setAttribute(Qt::WA_OpaquePaintEvent);
   showPic_->setInterval(kShowPicInterval);
 
   ui_->InstallPath->setText(ToQString(DefaultInstallFolder()));
+  FitInstallPathFont();
   ui_->DefaultImg->setPixmap(QPixmap(":/assets/banner.png"));
   ui_->Image3->setPixmap(QPixmap(":/assets/pathframe.png"));
   ui_->BtnSelectPtah->SetPicture(QPixmap(":/assets/browse.png"));
@@ -89,6 +100,21 @@ TMainForm::TMainForm(QWidget* parent)
 }
 
 TMainForm::~TMainForm() = default;
+
+// The path field is 14 pixels high, as designed for a 12-pixel "宋体" whose lines
+// are 12 pixels; the face that stands in for it may have taller lines, which the
+// field would cut (the descenders of "p", "g", "y" first).
+void TMainForm::FitInstallPathFont() {
+  QLineEdit* field = ui_->InstallPath;
+  field->ensurePolished();
+  const QFont designed = field->font();
+  const QFont fitted = FitFontToHeight(designed, field->height());
+  if (fitted == designed || fitted.pixelSize() <= 0) return;
+  // The window's style sheet sets the fonts; the field's own sheet wins over it.
+  field->setStyleSheet(QStringLiteral("font-family: \"%1\"; font-size: %2px;")
+                           .arg(fitted.families().value(0, fitted.family()))
+                           .arg(fitted.pixelSize()));
+}
 
 void TMainForm::ConnectHandlers() {
   ConnectHandler(ui_->Setup1UI, &QPushButton::clicked, this, &TMainForm::Setup1UIClick);
@@ -329,11 +355,11 @@ void TMainForm::BtnSelectPtahClick() {
 }
 
 void TMainForm::xukexieyiClick() {
-  QDesktopServices::openUrl(QUrl(ToQString(LicenseURL())));
+  QDesktopServices::openUrl(QUrl(LicenseAddress));
 }
 
 void TMainForm::NavigateShowcase() {
-  ui_->WebBrowser1->Navigate(ToQString(ShowcaseURL()));
+  ui_->WebBrowser1->Navigate(ShowcaseAddress);
 }
 
 void TMainForm::ShowPicTimer() {

@@ -61,6 +61,10 @@ class TMainForm : public QWidget {
   std::function<bool()> FetchManifestStep;
   // The folder browser; returns the chosen folder or an empty text. Tests replace it.
   std::function<QString(QWidget* owner, const QString& title)> BrowseForFolder;
+  // Where the showcase page and the licence are loaded from: the global texts
+  // ShowcaseURL and LicenseURL; the end-to-end test's program names its own server.
+  QString ShowcaseAddress;
+  QString LicenseAddress;
 
  protected:
   // The receive window's part of an installation (nothing in a plain installer window).
@@ -85,6 +89,7 @@ class TMainForm : public QWidget {
   void TopPanelMouseDown(QMouseEvent* event);
   void BtnCloseMouseMove();
   void BtnMinMouseMove();
+  void FitInstallPathFont();
   void SetStepPicture(int slot);
   void ArrangeMiddlePanel();
   void RevealShowcase();

@@ -50,15 +50,19 @@ int ShowMessageBox(const TMessageRequest& request) {
   QMessageBox box(ToQtIcon(request.Icon), request.Caption, DisplayText(request.Text), QMessageBox::NoButton,
                   request.Owner);
   box.setTextFormat(Qt::PlainText);
+  // The buttons carry their Chinese names themselves, whatever translation of
+  // Qt is installed.
   struct TButton {
     int Code;
     QMessageBox::StandardButton Qt;
+    const char* Caption;
   };
   QAbstractButton* defaultButton = nullptr;
-  for (TButton button :
-       {TButton{mbYes, QMessageBox::Yes}, TButton{mbNo, QMessageBox::No}, TButton{mbOK, QMessageBox::Ok}}) {
+  for (TButton button : {TButton{mbYes, QMessageBox::Yes, "是"}, TButton{mbNo, QMessageBox::No, "否"},
+                         TButton{mbOK, QMessageBox::Ok, "确定"}}) {
     if ((request.Buttons & button.Code) == 0) continue;
     QAbstractButton* added = box.addButton(button.Qt);
+    added->setText(Ui(button.Caption));
     if (button.Code == request.DefaultButton) defaultButton = added;
   }
   if (auto* push = qobject_cast<QPushButton*>(defaultButton)) box.setDefaultButton(push);

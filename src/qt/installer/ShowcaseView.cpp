@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QVBoxLayout>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace bailan {
@@ -15,6 +16,10 @@ void TShowcaseView::Navigate(const QString& url) {
   if (view_ == nullptr) {
     view_ = new QWebEngineView(this);
     view_->setFocusPolicy(Qt::NoFocus);
+    // The page shows without scroll bars, however tall or wide it is: the
+    // engine ignores the body's "scroll" attribute that the document-complete
+    // handler still sets.
+    view_->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
     layout()->addWidget(view_);
     connect(view_, &QWebEngineView::loadFinished, this, [this](bool ok) {
       if (ok) emit documentComplete();

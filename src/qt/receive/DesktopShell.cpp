@@ -1,10 +1,9 @@
 #include "qt/receive/DesktopShell.h"
 
 #include <QDesktopServices>
-#include <QUrl>
 #include <utility>
 
-#include "qt/installer/QtText.h"
+#include "platform/HostPath.h"
 
 namespace bailan {
 namespace {
@@ -14,14 +13,28 @@ TShellOpener& Opener() {
   return opener;
 }
 
+// The host's spelling as text: UTF-8 on Linux, UTF-16 on Windows (THostPath
+// picks the overload, and each is exact).
+[[maybe_unused]] QString FromHostSpelling(const std::string& utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+[[maybe_unused]] QString FromHostSpelling(const std::wstring& utf16) {
+  return QString::fromStdWString(utf16);
+}
+
 }  // namespace
 
+QString HostPathText(const std::string& path) {
+  return FromHostSpelling(ToHostPath(path));
+}
+
 void ShellOpen(const std::string& path) {
+  const QUrl url = QUrl::fromLocalFile(HostPathText(path));
   if (Opener()) {
-    Opener()(path);
+    Opener()(url);
     return;
   }
-  QDesktopServices::openUrl(QUrl::fromLocalFile(ToQString(path)));
+  QDesktopServices::openUrl(url);
 }
 
 TShellOpener SetShellOpener(TShellOpener opener) {

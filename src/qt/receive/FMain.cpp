@@ -72,6 +72,7 @@ TFMain::TFMain(QWidget* parent)
   FormCreate();
   ConnectReceiveHandlers();
   recordPages_ = new TRecordPages(lists_, area_, this, [this] { RepaintGrid(); });
+  area_.ShutOutTheUser();
 }
 
 // Jobs listed after the close (an install click whose fetch outlasted it)

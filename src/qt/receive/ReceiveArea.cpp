@@ -131,4 +131,14 @@ TReceiveArea TReceiveArea::Build(QWidget* window) {
   return area;
 }
 
+void TReceiveArea::ShutOutTheUser() const {
+  QList<QWidget*> widgets = Panel2->findChildren<QWidget*>();
+  widgets << Panel2;
+  for (QWidget* widget : widgets) {
+    widget->setFocusPolicy(Qt::NoFocus);
+    // Not NoContextMenu, which would hand the request on to the window.
+    widget->setContextMenuPolicy(Qt::PreventContextMenu);
+  }
+}
+
 }  // namespace bailan

@@ -44,6 +44,11 @@ struct TReceiveArea {
 
   // Builds the area on `window`.
   static TReceiveArea Build(QWidget* window);
+  // Puts every widget of the area, as built so far, out of the user's reach: the
+  // area is never seen, so none of it may take the keyboard focus (no Tab leads
+  // into it, no key reaches it) or open a menu; its menus are popped up by code
+  // only. Called once the area is complete.
+  void ShutOutTheUser() const;
 };
 
 }  // namespace bailan

@@ -152,6 +152,8 @@ void TRecordPages::Refresh(TRecordPage page) {
 void TRecordPages::pmiOpenClick() {
   const std::optional<TReceivedRec> record = SelectedReceived();
   if (!record) return;
+  // FileExists and ShellOpen spell the path for the host alike (ToHostPath):
+  // the file checked is the file opened, whatever bytes its name holds.
   const std::string path = ReceivedFilePath(*record);
   if (FileExists(path)) {
     ShellOpen(path);

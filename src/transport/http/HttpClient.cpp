@@ -56,9 +56,7 @@ void THttpClient::PerformRequest(THttpMethod method, const std::string& url, con
     for (;;) {
       ++redirectCount_;
       PrepareRequest(method, nextUrl, source);
-      ChooseConnection();
-      SendRequest(method, source);
-      ReadHead();
+      ExchangeHeads(method, source);
       if (DecideOnResponse(method, target, targetStart) == TDecision::Done) break;
       nextUrl = Response.Location;
     }
@@ -110,7 +108,34 @@ void THttpClient::TakePort(const std::string& newPort, bool newHost) {
   }
 }
 
-void THttpClient::ChooseConnection() {
+// A kept-alive connection that the server closed before this request reached
+// it fails at once, without an answer: the request is sent once more on a fresh
+// connection. Only requests that may be sent twice (GET, HEAD) are; a time-out
+// is the server's answer and is not repeated.
+void THttpClient::ExchangeHeads(THttpMethod method, const std::string* source) {
+  const bool reused = ChooseConnection();
+  try {
+    SendRequest(method, source);
+    ReadHead();
+  } catch (const ENetException& error) {
+    const bool repeatable = method == THttpMethod::hmGet || method == THttpMethod::hmHead;
+    if (!reused || !repeatable || !IsLostConnection(error)) throw;
+    connection_.CloseConnection();
+    connection_.OpenConnection(readTimeout_);
+    SendRequest(method, source);
+    ReadHead();
+  }
+}
+
+bool THttpClient::IsLostConnection(const ENetException& error) {
+  if (dynamic_cast<const EConnClosedGracefully*>(&error)) return true;
+  const auto* socket = dynamic_cast<const ESocketError*>(&error);
+  return socket && !dynamic_cast<const EConnectException*>(&error) &&
+         (socket->LastError() == kWsaEConnReset || socket->LastError() == kWsaEConnAborted ||
+          socket->LastError() == kWsaEShutdown);
+}
+
+bool THttpClient::ChooseConnection() {
   std::optional<std::int32_t> port = ParseInt32(port_);
   if (!port || *port < 0 || *port > kMaxPort) RaiseNotAnInteger(port_);
   if (!SameTextIgnoreCase(host_, connection_.Host()) || *port != connection_.Port()) {
@@ -122,7 +147,9 @@ void THttpClient::ChooseConnection() {
   if (!KeepConnection()) connection_.CloseConnection();
   connection_.SetReadTimeout(readTimeout_);
   connection_.PollForClose();
-  if (!connection_.IsOpen()) connection_.OpenConnection(readTimeout_);
+  if (connection_.IsOpen()) return true;
+  connection_.OpenConnection(readTimeout_);
+  return false;
 }
 
 void THttpClient::SendRequest(THttpMethod method, const std::string* source) {

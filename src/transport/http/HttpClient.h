@@ -8,6 +8,7 @@
 #include "transport/http/CookieStore.h"
 #include "transport/http/HttpRequest.h"
 #include "transport/http/HttpResponse.h"
+#include "transport/http/NetExceptions.h"
 #include "transport/http/TcpConnection.h"
 
 namespace bailan {
@@ -78,7 +79,11 @@ class THttpClient {
 
   void PrepareRequest(THttpMethod method, const std::string& url, const std::string* source);
   void TakePort(const std::string& newPort, bool newHost);
-  void ChooseConnection();
+  // Opens the connection for the next request unless a kept-alive one serves;
+  // true when one is reused.
+  bool ChooseConnection();
+  void ExchangeHeads(THttpMethod method, const std::string* source);
+  static bool IsLostConnection(const ENetException& error);
   void SendRequest(THttpMethod method, const std::string* source);
   void ReadHead();
   TDecision DecideOnResponse(THttpMethod method, TStream* target, std::int64_t targetStart);

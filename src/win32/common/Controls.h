@@ -16,8 +16,4 @@ enum TFormMessage : UINT {
   kFirstFormMessage = WM_APP + 16,
 };
 
-// Messages that a panel passes up to the top-level window, so that one switch
-// there sees every command and notification of its controls.
-bool IsForwardedToForm(UINT message);
-
 }  // namespace bailan

@@ -7,6 +7,10 @@
 
 namespace bailan {
 
+// Messages that a panel passes up to the top-level window, so that one switch
+// there sees every command and notification of its controls.
+bool IsForwardedToForm(UINT message);
+
 // A plain coloured panel. Commands, notifications and colour requests of its
 // controls go up to the top-level window; owner-draw requests go back to the
 // control that asked. A drag surface reports presses to the top-level window

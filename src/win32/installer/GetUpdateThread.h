@@ -18,6 +18,7 @@ class GetUpdateThread : public TThread {
   void Execute() override;
 
  private:
+  // Made only by Run, which hands the thread its own reference; any thread.
   explicit GetUpdateThread(HWND form) : form_(form) {}
 
   HWND form_;

@@ -59,6 +59,8 @@ class TBrowserSite final : public IOleClientSite,
                            public IOleInPlaceFrame,
                            public IDispatch {
  public:
+  // Made by `host` with one reference, which the host holds; the control takes
+  // more. GUI thread only, as every call the control makes into it.
   explicit TBrowserSite(TBrowserHost* host) : host_(host) {}
   void Detach() { host_ = nullptr; }
 
@@ -151,6 +153,8 @@ class TBrowserSite final : public IOleClientSite,
 // places it.
 class TBrowserHost final : public TShowcaseHost, public TWindow {
  public:
+  // The host's window as a child of `parent` (destroyed with this object);
+  // Connect() then makes the control in it. GUI thread only.
   TBrowserHost(HWND parent, RECT bounds, TDocumentComplete documentComplete)
       : documentComplete_(std::move(documentComplete)) {
     CreateHandle({L"BailanShowcase", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, bounds,

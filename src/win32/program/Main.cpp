@@ -45,9 +45,9 @@ class TProgramServices {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   try {
     TProgramServices services;
-    // The main window: closing it ends the program.
+    // The main window (closing it ends the program); it creates the resource
+    // selection dialog FResReceive hidden.
     bailan::TFMain FMain;
-    // TODO(win32-receive): FResReceive, created hidden, once the dialog lands.
     ApplyTestServer(FMain);
     FMain.Show();
     return bailan::RunMessageLoop();

@@ -49,6 +49,11 @@ struct TReceiveArea {
   static constexpr int kPageCount = 3;
   static constexpr int kToolbarPicture = 16;
 
+  // Declared first, so that they outlive the controls that draw with them.
+  TImageList ImageList2;  // the status icons: 0 idle, 1 running, 2 received, 3 recycled
+  TImageList ImageList3, ImageList3Disabled;
+  TBrush InfoBrush;  // the job log's background, the tooltip colour
+
   std::unique_ptr<TPanel> Panel2;
   HWND RzToolbar1 = nullptr;  // the controls are owned by their panels
   HWND RzPgCtrl_Main = nullptr;
@@ -59,9 +64,6 @@ struct TReceiveArea {
   std::unique_ptr<TPanel> RzTbSht_JobInfo;
   HWND RzRchEdt_JobInfo = nullptr;
   TMenu PM1;
-  TImageList ImageList2;  // the status icons: 0 idle, 1 running, 2 received, 3 recycled
-  TImageList ImageList3, ImageList3Disabled;
-  TBrush InfoBrush;  // the job log's background, the tooltip colour
 
   // Builds the area on `window` (the receive window) in `font`. GUI thread only.
   static TReceiveArea Build(HWND window, HFONT font);

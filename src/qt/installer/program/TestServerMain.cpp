@@ -1,0 +1,40 @@
+// bailan-setup-e2e: the installer as the end-to-end test runs it, built only
+// with the tests and never shipped. It differs from bailan-setup in one thing:
+// when BAILAN_E2E_SERVER_URL ("http://HOST:PORT") is set, the manifest, the
+// showcase page and the licence come from that server, at the paths of the
+// built-in addresses, so that the test serves them on a port it has chosen
+// free. bailan-setup reads no environment but TEMP.
+#include <cstdlib>
+#include <string>
+
+#include "qt/installer/QtText.h"
+#include "qt/installer/program/Program.h"
+#include "qt/receive/FMain.h"
+#include "receive/GlobalTexts.h"
+#include "receive/ManifestFetch.h"
+
+namespace {
+
+const char* const kServerVariable = "BAILAN_E2E_SERVER_URL";
+
+// `url` with its scheme and host replaced by `server`'s: what follows the
+// host ("/install/Tavro/Live.txt") stays.
+std::string OnServer(const std::string& url, const std::string& server) {
+  const std::size_t host = url.find("//");
+  const std::size_t path = host == std::string::npos ? std::string::npos : url.find('/', host + 2);
+  return server + (path == std::string::npos ? std::string("/") : url.substr(path));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* server = std::getenv(kServerVariable);
+  if (server == nullptr || *server == '\0') return bailan::RunInstaller(argc, argv, {});
+  const std::string base(server);
+  return bailan::RunInstaller(argc, argv, [base](bailan::TFMain& window) {
+    const std::string manifest = OnServer(bailan::ManifestURL(), base);
+    window.FetchManifestStep = [manifest] { return bailan::FetchManifestFrom(manifest); };
+    window.ShowcaseAddress = bailan::ToQString(OnServer(bailan::ShowcaseURL(), base));
+    window.LicenseAddress = bailan::ToQString(OnServer(bailan::LicenseURL(), base));
+  });
+}
