@@ -30,7 +30,6 @@ constexpr COLORREF kDwonLabelColour = RGB(11, 73, 125);
 const RECT kDwonLabelBounds{217, 14, 217 + 153, 14 + 12};
 const char* const kHeaders[kGridColumns] = {"状态", "发布时间", "资源名称", "资源大小",
                                             "进度", "速度",     "剩余时间", "用时"};
-constexpr UINT kTrayMessage = kFirstFormMessage;
 
 }  // namespace
 
@@ -43,7 +42,7 @@ TFMain::TFMain()
   dwonLabel_ = std::make_unique<TLabel>(
       Page2Bottom(), idDwonLabel, kDwonLabelBounds, Cp("完成进度"),
       TLabelLook{WindowFont(), kDwonLabelColour, kBottomColour, true, false, TLabelMouse::PassThrough});
-  trayIcon_ = std::make_unique<TTrayIcon>(Handle(), kTrayMessage, LoadIconPicture(IDP_APP, kTrayIconSize),
+  trayIcon_ = std::make_unique<TTrayIcon>(Handle(), kTrayIconMessage, LoadIconPicture(IDP_APP, kTrayIconSize),
                                           Cp("柏岚软件安装程序"));
   FormCreate();
   recordPages_ =
@@ -361,9 +360,14 @@ bool TFMain::HandleFormMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     case WM_SIZE:
       // Minimised, the window shows only as the tray icon; without one it stays
       // on the task bar, or the user could never bring it back.
-      if (wParam == SIZE_MINIMIZED && trayIcon_ && trayIcon_->Present()) ShowWindow(Handle(), SW_HIDE);
+      if (wParam == SIZE_MINIMIZED && trayIcon_ && trayIcon_->Present())
+        PostMessageW(Handle(), kHideToTray, 0, 0);
       return false;
-    case kTrayMessage:
+    case kHideToTray:
+      if (IsIconic(Handle())) ShowWindow(Handle(), SW_HIDE);
+      result = 0;
+      return true;
+    case kTrayIconMessage:
       if (lParam == WM_LBUTTONDBLCLK) {
         ShowWindow(Handle(), SW_RESTORE);
         ShowWindow(Handle(), SW_SHOW);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "win32/common/Controls.h"
 #include "win32/common/Label.h"
 #include "win32/dialogs/ResReceive.h"
 #include "win32/installer/MainForm.h"
@@ -29,6 +30,10 @@ class TFMain : public TMainForm {
   static constexpr unsigned kTimer1Interval = 100;
   static constexpr unsigned kShowPicInterval = 15000;
   static constexpr UINT_PTR kTimer1 = kFirstDerivedTimer;
+  // What the shell sends for mouse events on the tray icon (lParam the mouse message).
+  static constexpr UINT kTrayIconMessage = kFirstFormMessage;
+  // Hides the minimised window once the minimise has run its course.
+  static constexpr UINT kHideToTray = kFirstFormMessage + 1;
   static constexpr int kGaugeColumnsFromRight = 4;  // the gauges lie in the fourth column from the right
   static constexpr int kGaugeInsetX = 2, kGaugeInsetY = 4;
   static constexpr int kTrayIconSize = 16;
