@@ -20,6 +20,8 @@ readonly MAIN='^柏岚安装程序$'       # the installer window's title
 log=$(mktemp)
 fail() {
   echo "drive-installer: $*" >&2
+  # What the screen showed, for the one who reads the failure.
+  [ -z "$shots" ] || import -silent -window root "$shots/failure.png" 2>/dev/null || true
   echo "the installer's output (last lines):" >&2
   tail -20 "$log" >&2
   exit 1
@@ -55,9 +57,11 @@ confirm() {
 # the screen. The window system may give the window a new native window once it
 # is shown in full (the web view joins it), so it is looked up afresh each time.
 main_geometry() {
-  local shell
+  local shell id
   for _ in $(seq 50); do
-    shell=$(xdotool getwindowgeometry --shell "$(wait_window "$MAIN")" 2>/dev/null) && eval "$shell" && return 0
+    # wait_window reports its own failure; it must end the drive, not one more round.
+    id=$(wait_window "$MAIN") || exit 1
+    shell=$(xdotool getwindowgeometry --shell "$id" 2>/dev/null) && eval "$shell" && return 0
     sleep 0.1
   done
   fail "cannot find the installer window's place"

@@ -2,9 +2,14 @@
 # The main job. With no arguments: installs what is missing, builds everything,
 # starts the demo server and shows a whole installation against it. With
 # arguments: runs bailan-cli with them (`scripts/run.sh help` lists its commands).
+# `scripts/run.sh windows` shows the same installation with the Windows program
+# under Wine (scripts/run-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+if [ "${1:-}" = windows ]; then
+  exec scripts/run-windows.sh
+fi
 scripts/build.sh default
 if [ "$#" -gt 0 ]; then
   exec build/default/tools/bailan-cli/bailan-cli "$@"

@@ -21,7 +21,13 @@ std::string PseudoRandomBytes(std::size_t count) {
   return bytes;
 }
 
-std::string ProgramStandIn() {
+TZipInput Text(const char* utf8Name, const char* utf8Text) {
+  return {Utf8ToCp936(utf8Name), Utf8ToCp936(utf8Text)};
+}
+
+}  // namespace
+
+std::string ShellProgramStandIn() {
   return std::string(
              "#!/bin/sh\n"
              "# Stands in for the product's program in the demo: records that it was\n"
@@ -30,15 +36,9 @@ std::string ProgramStandIn() {
          kLaunchProofText + "$(pwd)\" >> \"$(dirname \"$0\")/" + kLaunchProofName + "\"\n";
 }
 
-TZipInput Text(const char* utf8Name, const char* utf8Text) {
-  return {Utf8ToCp936(utf8Name), Utf8ToCp936(utf8Text)};
-}
-
-}  // namespace
-
-std::vector<TDemoArchive> DemoArchives(std::size_t bigFileBytes) {
+std::vector<TDemoArchive> DemoArchives(std::size_t bigFileBytes, const std::string& program) {
   TDemoArchive main{"BLMain.zip",
-                    {{"BL.exe", ProgramStandIn(), kProgramMode},
+                    {{"BL.exe", program, kProgramMode},
                      Text("readme.txt", "柏岚销售记账打印软件（演示版）\r\n双击 BL.exe 启动。\r\n"),
                      Text("config/settings.ini", "[打印]\r\n纸张=A4\r\n份数=2\r\n")}};
   TDemoArchive data{"BLData.zip", {{"data/catalog.dat", PseudoRandomBytes(bigFileBytes), 0644, false}}};

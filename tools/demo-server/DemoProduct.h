@@ -24,11 +24,17 @@ struct TDemoArchive {
   std::vector<TZipInput> Files;
 };
 
+// The Linux stand-in for the product's program: a shell script that appends
+// kLaunchProofText and the folder it was started in to kLaunchProofName beside
+// itself. (tools/bl-standin builds the Windows one, which writes the same line.)
+std::string ShellProgramStandIn();
+
 // The demo product: three archives that unpack side by side into the product
-// folder, the first holding the program "BL.exe" (a shell script standing in for
-// it). Every byte is a function of `bigFileBytes` alone, so a test can rebuild
-// the expected folder without asking the server.
-std::vector<TDemoArchive> DemoArchives(std::size_t bigFileBytes = kBigFileBytes);
+// folder, the first holding the program "BL.exe" with the bytes of `program`.
+// Every byte is a function of the arguments alone, so a test can rebuild the
+// expected folder without asking the server.
+std::vector<TDemoArchive> DemoArchives(std::size_t bigFileBytes = kBigFileBytes,
+                                       const std::string& program = ShellProgramStandIn());
 
 // The manifest that lists the archives, CP936 with CR LF line ends; each url is
 // `archiveBaseUrl` followed by the archive's file name.

@@ -19,8 +19,9 @@ void WriteFile(const std::filesystem::path& root, const std::string& urlPath, co
 
 }  // namespace
 
-void WriteDemoSite(const std::filesystem::path& root, const std::string& serverUrl) {
-  const std::vector<TDemoArchive> archives = DemoArchives();
+void WriteDemoSite(const std::filesystem::path& root, const std::string& serverUrl,
+                   const std::string& program) {
+  const std::vector<TDemoArchive> archives = DemoArchives(kBigFileBytes, program);
   for (const TDemoArchive& archive : archives)
     WriteFile(root, kArchivePath + archive.FileName, BuildUnixZip(archive.Files));
   WriteFile(root, kManifestPath, DemoManifest(archives, serverUrl + kArchivePath));

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <string>
 
+#include "DemoProduct.h"
+
 namespace bailan::demo {
 
 // Where the installer looks for each page on the maker's server.
@@ -13,8 +15,10 @@ inline constexpr const char* kLicencePath = "/xukexieyi.html";
 
 // Writes the demo product's web site below `root` (created when missing): the
 // manifest, the three archives it lists, the showcase and the licence page.
-// `serverUrl` ("http://127.0.0.1:18931") is the address the manifest's urls use.
-// Throws std::exception when a file cannot be written.
-void WriteDemoSite(const std::filesystem::path& root, const std::string& serverUrl);
+// `serverUrl` ("http://127.0.0.1:18931") is the address the manifest's urls use;
+// `program` the bytes of the product's "BL.exe". Throws std::exception when a
+// file cannot be written.
+void WriteDemoSite(const std::filesystem::path& root, const std::string& serverUrl,
+                   const std::string& program = ShellProgramStandIn());
 
 }  // namespace bailan::demo

@@ -1,5 +1,5 @@
 // bailan-demo-server: serves a demo product for the installer on 127.0.0.1.
-//   bailan-demo-server [--port N] [--rate KIB] [--folder DIR] [--quiet]
+//   bailan-demo-server [--port N] [--rate KIB] [--folder DIR] [--bl-exe PATH] [--quiet]
 // The site (manifest, three archives, showcase and licence page) is generated at
 // start-up into DIR, or into a temporary folder that is removed again at exit.
 // Runs until SIGINT or SIGTERM.
@@ -8,8 +8,10 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <random>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -34,14 +36,16 @@ struct TOptions {
   std::uint16_t Port = kDefaultPort;
   std::uint64_t RateKib = kDefaultRateKib;
   std::filesystem::path Folder;
+  std::filesystem::path Program;  // the product's BL.exe; empty: the shell stand-in
   bool Quiet = false;
 };
 
 int Usage() {
-  std::cerr << "usage: bailan-demo-server [--port N] [--rate KIB] [--folder DIR] [--quiet]\n"
+  std::cerr << "usage: bailan-demo-server [--port N] [--rate KIB] [--folder DIR] [--bl-exe PATH] [--quiet]\n"
                "  --port N      port on 127.0.0.1 (default 18931; 0 picks a free one)\n"
                "  --rate KIB    KiB per second and connection (default 3072; 0: no limit)\n"
                "  --folder DIR  generate the site into DIR and keep it (default: a temporary folder)\n"
+               "  --bl-exe PATH the product's BL.exe (default: a shell script standing in for it)\n"
                "  --quiet       no line per request\n";
   return 2;
 }
@@ -69,6 +73,8 @@ bool ParseOptions(int argc, char** argv, TOptions& options) {
       options.RateKib = number;
     } else if (name == "--folder" && !value.empty()) {
       options.Folder = value;
+    } else if (name == "--bl-exe" && !value.empty()) {
+      options.Program = value;
     } else {
       return false;
     }
@@ -85,6 +91,15 @@ std::filesystem::path MakeTemporaryFolder() {
     if (std::filesystem::create_directory(folder)) return folder;
   }
   throw std::runtime_error("cannot create a temporary folder");
+}
+
+// The whole file at `path`; throws when it cannot be read.
+std::string ReadProgram(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (!in || bytes.str().empty()) throw std::runtime_error("cannot read the program " + path.string());
+  return bytes.str();
 }
 
 // Removes the temporary site folder on every way out of main.
@@ -110,6 +125,9 @@ int main(int argc, char** argv) {
   TOptions options;
   if (!ParseOptions(argc, argv, options)) return Usage();
   try {
+    // Read before anything is made, so that a wrong path costs nothing.
+    const std::string program =
+        options.Program.empty() ? ShellProgramStandIn() : ReadProgram(options.Program);
     const bool temporary = options.Folder.empty();
     const std::filesystem::path root = temporary ? MakeTemporaryFolder() : options.Folder;
     TFolderRemover remover(temporary ? root : std::filesystem::path());
@@ -123,7 +141,7 @@ int main(int argc, char** argv) {
     // Bound first, so that the manifest can name the port a request for port 0 got.
     TStaticHttpServer server(root, serverOptions);
     const std::string url = "http://127.0.0.1:" + std::to_string(server.Port());
-    WriteDemoSite(root, url);
+    WriteDemoSite(root, url, program);
     std::cout << "demo server: " << url << kManifestPath << " (site in " << root.string() << ")" << std::endl;
 
     while (!gStopRequested) std::this_thread::sleep_for(std::chrono::milliseconds(kSignalPollMs));
