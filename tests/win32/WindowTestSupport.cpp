@@ -5,6 +5,7 @@
 #include "platform/Cp936.h"
 #include "win32/common/Handles.h"
 #include "win32/common/MessagePump.h"
+#include "win32/common/Pictures.h"
 
 namespace bailan::test {
 
@@ -32,16 +33,8 @@ TCapture::TCapture(HWND window) {
   GetWindowRect(window, &bounds);
   width_ = bounds.right - bounds.left;
   height_ = bounds.bottom - bounds.top;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width_;
-  info.bmiHeader.biHeight = -height_;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  TBitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!dib || bits == nullptr) return;
+  TBitmap dib = CreateDib(width_, height_, &bits);
   TMemoryDc memory(CreateCompatibleDC(nullptr));
   {
     TSelection selected(memory.Get(), dib.Get());

@@ -23,20 +23,6 @@ std::pair<const BYTE*, DWORD> ResourceBytes(int id) {
   return {static_cast<const BYTE*>(bytes), size};
 }
 
-// A 32-bit top-down DIB section of `width` x `height`; `bits` receives its pixels.
-TBitmap CreateDib(int width, int height, void** bits) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  TBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0));
-  if (!bitmap || *bits == nullptr) throw std::runtime_error("CreateDIBSection failed");
-  return bitmap;
-}
-
 // Decodes PNG resource `id` into a DIB of `format`, scaled to `size` when it is
 // not zero.
 TPicture Decode(int id, REFWICPixelFormatGUID format, SIZE size) {
@@ -123,6 +109,19 @@ TIcon LoadIconPicture(int id, int size) {
   TIcon icon(CreateIconIndirect(&info));
   if (!icon) throw std::runtime_error("CreateIconIndirect failed");
   return icon;
+}
+
+TBitmap CreateDib(int width, int height, void** bits) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  TBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0));
+  if (!bitmap || *bits == nullptr) throw std::runtime_error("CreateDIBSection failed");
+  return bitmap;
 }
 
 }  // namespace bailan

@@ -27,6 +27,10 @@ RECT PictureSlot(int index, int width, int height);
 // The whole picture.
 RECT WholePicture(const TPicture& picture);
 
+// A blank 32-bit top-down DIB section of `width` x `height`; `bits` receives
+// its pixels. Raises an error when the system gives none.
+TBitmap CreateDib(int width, int height, void** bits);
+
 // An icon made from the PNG resource `id` (the application icon of the tray),
 // `size` pixels square.
 TIcon LoadIconPicture(int id, int size);

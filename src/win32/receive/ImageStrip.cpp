@@ -3,25 +3,6 @@
 #include <stdexcept>
 
 namespace bailan {
-namespace {
-
-// A blank 32-bit top-down DIB section of `size` x `size`.
-TBitmap BlankSlot(int size) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = size;
-  info.bmiHeader.biHeight = -size;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  TBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap) throw std::runtime_error("CreateDIBSection failed for an image list");
-  return bitmap;
-}
-
-}  // namespace
-
 TImageList ImageListFromStrip(const TPicture& picture, int size, const std::vector<int>& slots) {
   TImageList list(ImageList_Create(size, size, ILC_COLOR32, static_cast<int>(slots.size()), 0));
   if (!list) throw std::runtime_error("ImageList_Create failed");
@@ -29,7 +10,8 @@ TImageList ImageListFromStrip(const TPicture& picture, int size, const std::vect
   TMemoryDc target(CreateCompatibleDC(nullptr));
   TSelection strip(source.Get(), picture.Bitmap.Get());
   for (int slot : slots) {
-    TBitmap bitmap = BlankSlot(size);
+    void* bits = nullptr;
+    TBitmap bitmap = CreateDib(size, size, &bits);
     {
       // The slot's pixels with their alpha as they are: no blending here.
       TSelection selected(target.Get(), bitmap.Get());
