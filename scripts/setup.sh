@@ -9,11 +9,11 @@ PACKAGES=(
   # build
   build-essential cmake ninja-build pkg-config git
   # libraries
-  zlib1g-dev libgtest-dev libgmock-dev googletest
+  zlib1g-dev libssl-dev libgtest-dev libgmock-dev googletest
   # fuzzing (libFuzzer ships with clang's runtime)
   clang libclang-rt-14-dev
   # real peers and tools used by the tests and benchmarks
-  nginx-light curl zip unzip p7zip-full libarchive-tools python3 aria2 time hyperfine bc bsdutils
+  nginx-light openssl curl zip unzip p7zip-full libarchive-tools python3 aria2 time hyperfine bc bsdutils
   # the windows: Qt 6 Widgets and WebEngine, Qt's own Chinese texts, CJK fonts, an X server and a driver
   # for end-to-end runs
   qt6-base-dev qt6-webengine-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev qt6-qpa-plugins qt6-translations-l10n fonts-wqy-zenhei fonts-noto-cjk

@@ -17,6 +17,10 @@ BAILAN_DECLARE_EXCEPTION(EAlreadyConnected, ENetException);             // "Alre
 BAILAN_DECLARE_EXCEPTION(EReadLnMaxLineLengthExceeded, ENetException);  // "Max line length exceeded."
 BAILAN_DECLARE_EXCEPTION(EIOHandlerPropInvalid, ENetException);         // "IOHandler value is not valid"
 BAILAN_DECLARE_EXCEPTION(EUnknownProtocol, ENetException);              // empty message
+// A TLS failure (handshake, certificate, host name, a damaged record, a close
+// without close_notify, a redirect from https to http): the message gives the
+// reason as the TLS library or the peer put it, in one line.
+BAILAN_DECLARE_EXCEPTION(ETlsError, ENetException);
 
 // The message texts, shared by the code that raises them and the tests.
 inline constexpr const char* kReadTimeoutText = "Read Timeout";
