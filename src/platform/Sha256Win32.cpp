@@ -5,28 +5,19 @@
 
 #include <limits>
 
+#include "platform/CngHandle.h"
 #include "platform/Sha256.h"
 
 namespace bailan {
 
 struct TSha256::TState {
-  struct TCloseAlgorithm {
-    void operator()(void* algorithm) const { ::BCryptCloseAlgorithmProvider(algorithm, 0); }
-  };
   struct TDestroyHash {
     void operator()(void* hash) const { ::BCryptDestroyHash(hash); }
   };
-  std::unique_ptr<void, TCloseAlgorithm> Algorithm;
+  TCngAlgorithm Algorithm;
   std::unique_ptr<void, TDestroyHash> Hash;
 
-  TState() {
-    BCRYPT_ALG_HANDLE algorithm = nullptr;
-    if (!BCRYPT_SUCCESS(::BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
-      throw ECryptoError("BCryptOpenAlgorithmProvider failed");
-    }
-    Algorithm.reset(algorithm);
-    Start();
-  }
+  TState() : Algorithm(OpenCngAlgorithm(BCRYPT_SHA256_ALGORITHM)) { Start(); }
 
   void Start() {
     BCRYPT_HASH_HANDLE hash = nullptr;

@@ -5,7 +5,9 @@
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
 #include "platform/Path.h"
+#include "receive/BoundedStream.h"
 #include "receive/GlobalTexts.h"
+#include "receive/ManifestSignature.h"
 #include "transport/http/HttpClient.h"
 
 namespace bailan {
@@ -24,30 +26,6 @@ std::string& LastFailure() {
   static std::string failure;
   return failure;
 }
-
-// The body's target that refuses to grow past kMaxManifestBytes: the transfer
-// ends there with its reason instead of filling the disk.
-class TManifestStream : public TStream {
- public:
-  // Borrows `file` for its life; the GUI thread alone.
-  explicit TManifestStream(TFileStream& file) : file_(file) {}
-
-  void Write(const void* data, std::size_t count) override {
-    if (static_cast<std::uint64_t>(file_.Position()) + count >
-        static_cast<std::uint64_t>(kMaxManifestBytes)) {
-      throw EInOutError(Format("The manifest is longer than %lld bytes, the most it may hold",
-                               static_cast<long long>(kMaxManifestBytes)));
-    }
-    file_.Write(data, count);
-  }
-  std::int64_t Position() const override { return file_.Position(); }
-  void Seek(std::int64_t position) override { file_.Seek(position); }
-  std::int64_t Size() const override { return file_.Size(); }
-  void SetSize(std::int64_t size) override { file_.SetSize(size); }
-
- private:
-  TFileStream& file_;
-};
 
 }  // namespace
 
@@ -68,6 +46,10 @@ const std::string& ManifestFetchFailure() {
 }
 
 bool FetchManifestFrom(const std::string& url) {
+  return FetchManifestFrom(url, BuiltInManifestKey());
+}
+
+bool FetchManifestFrom(const std::string& url, const TSignatureKey* key) {
   const std::string path = ManifestPath();
   THttpClient client;
   client.SetHandleRedirects(true);
@@ -79,8 +61,13 @@ bool FetchManifestFrom(const std::string& url) {
   TFileStream file(TFile::CreateTemporary(path));
   const std::string temporary = file.File().Path();
   try {
-    TManifestStream target(file);
+    TBoundedStream target(file, kMaxManifestBytes, "The manifest");
     client.GetToStream(url, target);
+    // With a key, the bytes received must be the ones the maker signed before
+    // they take the copy's name or are read as a manifest.
+    if (key) CheckManifestSignature(url, target.Digest(), *key);
+  } catch (const ESignatureError& error) {
+    LastFailure() = "The manifest is refused: " + error.Message();
   } catch (const std::exception& error) {
     LastFailure() = error.what();  // a failed transfer; page 2 reports it
   }
@@ -101,7 +88,7 @@ bool FetchManifestFrom(const std::string& url) {
 }
 
 bool FetchManifest() {
-  return FetchManifestFrom(ManifestURL());
+  return FetchManifestFrom(ManifestURL(), BuiltInManifestKey());
 }
 
 }  // namespace bailan

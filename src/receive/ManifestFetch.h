@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/IniFile.h"
+#include "platform/Signature.h"
 
 namespace bailan {
 
@@ -22,11 +23,16 @@ std::string ManifestPath();
 // once it is whole; a failed fetch deletes it and leaves ManifestPath() as it
 // was. Every failure of the transfer gives false without a message; a folder
 // that takes no new file, or a copy that cannot take the name, raises
-// EFCreateError. Runs on the GUI thread, which
-// keeps answering the user through the registered anti-freeze meanwhile.
+// EFCreateError. A build with a manifest key (BuiltInManifestKey) also
+// receives the manifest's signature and refuses, as a failed transfer, a
+// manifest whose signature is missing, unreadable or not the key's over the
+// bytes received. Runs on the GUI thread, which keeps answering the user
+// through the registered anti-freeze meanwhile.
 bool FetchManifest();
-// The same from another address (tests).
+// The same from another address (tests), with the build's key.
 bool FetchManifestFrom(const std::string& url);
+// The same with `key` (null: unsigned), whatever the build's.
+bool FetchManifestFrom(const std::string& url, const TSignatureKey* key);
 // Why the last fetch gave false (the failure's text); empty after a success.
 const std::string& ManifestFetchFailure();
 

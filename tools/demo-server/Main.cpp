@@ -1,7 +1,9 @@
 // bailan-demo-server: serves a demo product for the installer on 127.0.0.1.
 //   bailan-demo-server [--port N] [--rate KIB] [--folder DIR] [--bl-exe PATH] [--quiet]
+//                     [--tamper-manifest]
 // The site (manifest, three archives, showcase and licence page) is generated at
-// start-up into DIR, or into a temporary folder that is removed again at exit.
+// start-up into DIR, or into a temporary folder that is removed again at exit;
+// the manifest is signed with the demo key ("Live.txt.sig" beside it).
 // Runs until SIGINT or SIGTERM.
 #include <chrono>
 #include <csignal>
@@ -15,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "DemoSignature.h"
 #include "DemoSite.h"
 #include "StaticHttpServer.h"
 
@@ -38,15 +41,18 @@ struct TOptions {
   std::filesystem::path Folder;
   std::filesystem::path Program;  // the product's BL.exe; empty: the shell stand-in
   bool Quiet = false;
+  bool TamperManifest = false;  // change the manifest after signing it
 };
 
 int Usage() {
   std::cerr << "usage: bailan-demo-server [--port N] [--rate KIB] [--folder DIR] [--bl-exe PATH] [--quiet]\n"
+               "                          [--tamper-manifest]\n"
                "  --port N      port on 127.0.0.1 (default 18931; 0 picks a free one)\n"
                "  --rate KIB    KiB per second and connection (default 3072; 0: no limit)\n"
                "  --folder DIR  generate the site into DIR and keep it (default: a temporary folder)\n"
                "  --bl-exe PATH the product's BL.exe (default: a shell script standing in for it)\n"
-               "  --quiet       no line per request\n";
+               "  --quiet       no line per request\n"
+               "  --tamper-manifest  change the manifest after signing it (a signed build refuses it)\n";
   return 2;
 }
 
@@ -60,8 +66,8 @@ bool ParseNumber(const std::string& text, std::uint64_t limit, std::uint64_t& va
 bool ParseOptions(int argc, char** argv, TOptions& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string name = argv[i];
-    if (name == "--quiet") {
-      options.Quiet = true;
+    if (name == "--quiet" || name == "--tamper-manifest") {
+      (name == "--quiet" ? options.Quiet : options.TamperManifest) = true;
       continue;
     }
     if (i + 1 >= argc) return false;
@@ -142,6 +148,12 @@ int main(int argc, char** argv) {
     TStaticHttpServer server(root, serverOptions);
     const std::string url = "http://127.0.0.1:" + std::to_string(server.Port());
     WriteDemoSite(root, url, program);
+    try {
+      SignDemoManifest(root, options.TamperManifest);
+    } catch (const std::exception& error) {
+      // Where signing is not available the site is served unsigned.
+      std::cerr << "bailan-demo-server: the manifest is not signed: " << error.what() << std::endl;
+    }
     std::cout << "demo server: " << url << kManifestPath << " (site in " << root.string() << ")" << std::endl;
 
     while (!gStopRequested) std::this_thread::sleep_for(std::chrono::milliseconds(kSignalPollMs));
