@@ -9,6 +9,7 @@
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
 #include "platform/HostSystem.h"
+#include "platform/Signature.h"
 #include "receive/ManifestFetch.h"
 #include "support/Environment.h"
 #include "support/TempDir.h"
@@ -91,6 +92,50 @@ TEST_F(ManifestFetch, FailedTransferLeavesNoFileAndAFolderWithoutRoomRaises) {
   EXPECT_EQ(Entries(), std::vector<std::string>{"update.ini"});
   test::SetEnvironment("TEMP", (dir / "missing").c_str());
   EXPECT_THROW(FetchManifestFrom(server.Url("/absent")), EFCreateError);
+}
+
+// With a key, only a manifest whose signature holds over the bytes received
+// takes the copy's name; every refusal says why and leaves the old copy.
+TEST_F(ManifestFetch, SignedBuildTakesOnlyAManifestItsKeySigned) {
+  const std::string data = std::string(BAILAN_TEST_DATA_DIR) + "/signature/";
+  const TSignatureKey key(ReadFileBytes(data + "public.pem"));
+  const TSignatureKey other(ReadFileBytes(data + "other-public.pem"));
+  const std::string manifest = ReadFileBytes(data + "manifest.txt");
+  const std::string good = ReadFileBytes(data + "manifest.txt.sig");
+  const std::string absent = "\x01";  // no file at the signature's address
+  const struct {
+    const char* Name;
+    std::string Served, Signature;
+    const TSignatureKey& Key;
+    const char* Reason;  // nullptr: taken
+  } cases[] = {
+      {"signed", manifest, good, key, nullptr},
+      {"no signature (404)", manifest, absent, key, "could not be received: HTTP/1.1 404"},
+      {"empty", manifest, "", key, "it is empty"},
+      {"truncated", manifest, good.substr(0, good.size() - 1), key, "length does not match"},
+      {"oversized", manifest, good + std::string(100, '0'), key, "the signature is longer than 72 bytes"},
+      {"over other bytes", manifest + "[file1]\r\nurl=http://evil/x.zip\r\n", good, key, "not this key's"},
+      {"by another key", manifest, good, other, "not this key's"},
+      {"malformed", manifest, "<html>not found</html>", key, "not a SEQUENCE"},
+  };
+  for (const auto& c : cases) {
+    WriteFileBytes(dir / "update.ini", "old");
+    test::TTestServer site;
+    site.AddRedirect("/Live.txt", "/real/Live.txt");  // the signature lies beside the asked address
+    site.AddFile("/real/Live.txt", c.Served);
+    if (c.Signature != absent) site.AddFile("/Live.txt.sig", c.Signature);
+    SetManifestIni(nullptr);
+    const bool fetched = FetchManifestFrom(site.Url("/Live.txt"), &c.Key);
+    EXPECT_EQ(fetched, c.Reason == nullptr) << c.Name << ": " << ManifestFetchFailure();
+    EXPECT_EQ(ManifestIni() != nullptr, fetched) << c.Name;
+    EXPECT_EQ(ReadFileBytes(dir / "update.ini"), fetched ? c.Served : "old") << c.Name;
+    EXPECT_EQ(Entries(), std::vector<std::string>{"update.ini"}) << c.Name;
+    if (c.Reason != nullptr) {
+      EXPECT_EQ(ManifestFetchFailure().rfind("The manifest is refused: ", 0), 0u) << ManifestFetchFailure();
+      EXPECT_NE(ManifestFetchFailure().find(c.Reason), std::string::npos)
+          << c.Name << ": " << ManifestFetchFailure();
+    }
+  }
 }
 
 }  // namespace
