@@ -8,6 +8,9 @@
 # ($HOME/柏岚软件); the caller sets HOME, TEMP and starts the server. The installer
 # runs on the X platform whatever QT_QPA_PLATFORM the caller has exported.
 # Windows are found by their whole title, as the user reads it.
+# With DRIVE_EXPECT_ERROR=1 the install click must instead end in the error box
+# (a refused manifest): it is confirmed (screenshot refused.png), the installer
+# must end, and its output is printed on stdout.
 # Exit 0 when the installer ran to its end; otherwise 1 with the reason on stderr.
 set -euo pipefail
 installer="$1"
@@ -75,6 +78,16 @@ shot() {
   import -silent -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/$1"
 }
 
+# wait_end WHAT: waits until the installer has ended by itself after WHAT.
+wait_end() {
+  for _ in $(seq $((WAIT_SECONDS * 5))); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.2
+  done
+  kill -0 "$pid" 2>/dev/null && fail "the installer did not end after $1"
+  wait "$pid" || fail "the installer exited with status $?"
+}
+
 [ -x "$installer" ] || fail "no installer at $installer"
 [ -z "$shots" ] || mkdir -p "$shots"
 QT_QPA_PLATFORM=xcb "$installer" >"$log" 2>&1 &
@@ -88,6 +101,16 @@ shot page1.png
 
 main_geometry
 xdotool mousemove "$((X + INSTALL_X))" "$((Y + INSTALL_Y))" click 1
+if [ "${DRIVE_EXPECT_ERROR:-}" = 1 ]; then
+  error_box=$(wait_window '^错误$')
+  sleep 0.5
+  shot refused.png
+  confirm "$error_box"
+  wait_end "the error box"
+  echo "drive-installer: the installer reported the error and ended; its output:"
+  cat "$log"
+  exit 0
+fi
 sleep 1.5
 if xdotool search --onlyvisible --name '^错误$' >/dev/null 2>&1; then
   fail "the installer reported an error (is the demo server running?)"
@@ -98,11 +121,5 @@ done_box=$(wait_window '^柏岚软件$')
 sleep 0.5
 shot page3.png
 confirm "$done_box"
-
-for _ in $(seq $((WAIT_SECONDS * 5))); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.2
-done
-kill -0 "$pid" 2>/dev/null && fail "the installer did not end after the completion box"
-wait "$pid" || fail "the installer exited with status $?"
+wait_end "the completion box"
 echo "drive-installer: installation complete"

@@ -18,7 +18,9 @@ source scripts/lib/demo.sh
 
 # The demo server on the installer's built-in address, its 30 MB archive sent
 # slowly enough to be watched.
-demo_start_server --port 18931 --quiet
+# TAMPER=1: the server changes the manifest after signing it, and the drive
+# expects the installer to refuse it.
+demo_start_server --port 18931 --quiet ${TAMPER:+--tamper-manifest}
 
 # show_folder FOLDER: every file in the product folder with its size and mode.
 show_folder() {
@@ -27,6 +29,16 @@ show_folder() {
 }
 
 installer=$(demo_installer)
+# The demo's manifest is signed with the demo key (tools/demo-server). The
+# installer's test build checks it with that key, so the demo runs with it when
+# it was built; the program bailan-setup itself is built without a key
+# (BAILAN_MANIFEST_PUBLIC_KEY) and takes the manifest unsigned.
+signed=$(find build/default/src -name bailan-setup-e2e -type f -perm -u+x 2>/dev/null | head -1)
+if [ -n "$installer" ] && [ -n "$signed" ]; then
+  installer="$signed"
+  export BAILAN_E2E_SERVER_URL=http://127.0.0.1:18931
+  echo "installer: $installer (checks the manifest's signature with the demo key)"
+fi
 if [ -z "$installer" ]; then
   # No installer program (a build without the windows): receive the big archive
   # as the installer would.
@@ -50,6 +62,11 @@ mkdir -p "$shots"
 export HOME="$demo_work/home" TEMP="$demo_work/temp"
 mkdir -p "$HOME" "$TEMP"
 demo_start_xvfb
+if [ -n "${TAMPER:-}" ]; then
+  DRIVE_EXPECT_ERROR=1 scripts/drive-installer.sh "$installer" "$shots"
+  echo "screenshots: $shots/page1.png $shots/refused.png"
+  exit 0
+fi
 scripts/drive-installer.sh "$installer" "$shots"
 echo "screenshots: $shots/page1.png $shots/page2.png $shots/page3.png"
 product="$HOME/柏岚软件/柏岚销售记账打印软件"

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "DemoProduct.h"
+#include "DemoSignature.h"
 #include "DemoSite.h"
 #include "ProcessGroup.h"
 #include "StaticHttpServer.h"
@@ -84,25 +85,43 @@ std::set<std::string> FilesBelow(const fs::path& folder) {
   return files;
 }
 
-TEST(InstallerEndToEndTest, InstallsTheDemoProductAndStartsItsProgram) {
-  for (const char* tool : kTools) {
-    ASSERT_TRUE(OnPath(tool)) << "cannot run: " << tool << " is not installed (scripts/setup.sh installs it)";
-  }
+// One drive of the installer program against the demo site, signed with the
+// demo key (and changed after signing when `tamper`), in a work folder of its own.
+struct TDrive {
   TTempDir work;
-  const fs::path site = work / "site", home = work / "home", temp = work / "temp";
-  fs::create_directories(home);
-  fs::create_directories(temp);
-  demo::TStaticHttpServer server(site, demo::TStaticServerOptions{});  // a free port
-  const std::string serverUrl = "http://127.0.0.1:" + std::to_string(server.Port());
-  demo::WriteDemoSite(site, serverUrl);
-  TXvfb xvfb;
-  ASSERT_FALSE(xvfb.Display().empty())
-      << "cannot run: Xvfb did not come up within " << kStartTimeoutMs << " ms";
+  fs::path site = work / "site", home = work / "home", temp = work / "temp";
+  int Exit = -1;
+  std::string Output;
 
-  TProcessGroup drive({"/usr/bin/env", "DISPLAY=" + xvfb.Display(), "QT_QPA_PLATFORM=xcb",
-                       "HOME=" + home.string(), "TEMP=" + temp.string(), "QTWEBENGINE_DISABLE_SANDBOX=1",
-                       "BAILAN_E2E_SERVER_URL=" + serverUrl, BAILAN_DRIVER_PATH, BAILAN_INSTALLER_PATH});
-  ASSERT_EQ(drive.Wait(kInstallTimeoutMs), 0) << drive.Output();
+  // `expectError`: the drive confirms the error box instead of installing.
+  void Run(bool tamper, bool expectError) {
+    for (const char* tool : kTools) {
+      ASSERT_TRUE(OnPath(tool)) << "cannot run: " << tool
+                                << " is not installed (scripts/setup.sh installs it)";
+    }
+    fs::create_directories(home);
+    fs::create_directories(temp);
+    demo::TStaticHttpServer server(site, demo::TStaticServerOptions{});  // a free port
+    const std::string serverUrl = "http://127.0.0.1:" + std::to_string(server.Port());
+    demo::WriteDemoSite(site, serverUrl);
+    demo::SignDemoManifest(site, tamper);
+    TXvfb xvfb;
+    ASSERT_FALSE(xvfb.Display().empty())
+        << "cannot run: Xvfb did not come up within " << kStartTimeoutMs << " ms";
+    TProcessGroup drive({"/usr/bin/env", "DISPLAY=" + xvfb.Display(), "QT_QPA_PLATFORM=xcb",
+                         "HOME=" + home.string(), "TEMP=" + temp.string(), "QTWEBENGINE_DISABLE_SANDBOX=1",
+                         std::string("DRIVE_EXPECT_ERROR=") + (expectError ? "1" : ""),
+                         "BAILAN_E2E_SERVER_URL=" + serverUrl, BAILAN_DRIVER_PATH, BAILAN_INSTALLER_PATH});
+    Exit = drive.Wait(kInstallTimeoutMs);
+    Output = drive.Output();
+  }
+};
+
+TEST(InstallerEndToEndTest, InstallsTheDemoProductAndStartsItsProgram) {
+  TDrive run;
+  ASSERT_NO_FATAL_FAILURE(run.Run(false, false));
+  ASSERT_EQ(run.Exit, 0) << run.Output;
+  const fs::path &home = run.home, &temp = run.temp, &site = run.site;
 
   const fs::path product = home / "柏岚软件" / "柏岚销售记账打印软件";
   std::set<std::string> expected;
@@ -129,6 +148,20 @@ TEST(InstallerEndToEndTest, InstallsTheDemoProductAndStartsItsProgram) {
   for (int i = 0; i < 100 && !fs::exists(proof); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   EXPECT_EQ(ReadFileBytes(proof.string()), demo::kLaunchProofText + product.string() + "\n");
+}
+
+// A manifest changed after signing: the error box, its reason in the
+// program's output, no copy in TEMP and nothing installed.
+TEST(InstallerEndToEndTest, RefusesAManifestChangedAfterSigning) {
+  TDrive run;
+  ASSERT_NO_FATAL_FAILURE(run.Run(true, true));
+  ASSERT_EQ(run.Exit, 0) << run.Output;
+  EXPECT_NE(run.Output.find("manifest: The manifest is refused: the signature is not this key's"),
+            std::string::npos)
+      << run.Output;
+  EXPECT_FALSE(fs::exists(run.temp / "update.ini"));
+  EXPECT_TRUE(fs::is_empty(run.temp));
+  EXPECT_FALSE(fs::exists(run.home / "柏岚软件"));
 }
 
 }  // namespace

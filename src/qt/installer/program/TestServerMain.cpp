@@ -3,10 +3,15 @@
 // when BAILAN_E2E_SERVER_URL ("http://HOST:PORT") is set, the manifest, the
 // showcase page and the licence come from that server, at the paths of the
 // built-in addresses, so that the test serves them on a port it has chosen
-// free. bailan-setup reads no environment but TEMP.
+// free. bailan-setup reads no environment but TEMP. Its manifest must then be
+// signed with the demo key (tools/demo-server), as the demo server signs it; a
+// refused manifest's reason goes to stderr before page 2 reports the failure.
 #include <cstdlib>
+#include <iostream>
 #include <string>
 
+#include "DemoSignature.h"
+#include "platform/Cp936.h"
 #include "qt/installer/QtText.h"
 #include "qt/installer/program/Program.h"
 #include "qt/receive/FMain.h"
@@ -33,7 +38,13 @@ int main(int argc, char** argv) {
   const std::string base(server);
   return bailan::RunInstaller(argc, argv, [base](bailan::TFMain& window) {
     const std::string manifest = OnServer(bailan::ManifestURL(), base);
-    window.FetchManifestStep = [manifest] { return bailan::FetchManifestFrom(manifest); };
+    window.FetchManifestStep = [manifest] {
+      static const bailan::TSignatureKey key(bailan::demo::DemoPublicKeyPem());
+      const bool fetched = bailan::FetchManifestFrom(manifest, &key);
+      if (!fetched)
+        std::cerr << "manifest: " << bailan::Cp936ToUtf8(bailan::ManifestFetchFailure()) << std::endl;
+      return fetched;
+    };
     window.ShowcaseAddress = bailan::ToQString(OnServer(bailan::ShowcaseURL(), base));
     window.LicenseAddress = bailan::ToQString(OnServer(bailan::LicenseURL(), base));
   });
