@@ -106,17 +106,18 @@ TEST_F(ManifestFetch, SignedBuildTakesOnlyAManifestItsKeySigned) {
   const struct {
     const char* Name;
     std::string Served, Signature;
-    const TSignatureKey& Key;
-    const char* Reason;  // nullptr: taken
+    const TSignatureKey* Key;  // nullptr: a build without a key
+    const char* Reason;        // nullptr: taken
   } cases[] = {
-      {"signed", manifest, good, key, nullptr},
-      {"no signature (404)", manifest, absent, key, "could not be received: HTTP/1.1 404"},
-      {"empty", manifest, "", key, "it is empty"},
-      {"truncated", manifest, good.substr(0, good.size() - 1), key, "length does not match"},
-      {"oversized", manifest, good + std::string(100, '0'), key, "the signature is longer than 72 bytes"},
-      {"over other bytes", manifest + "[file1]\r\nurl=http://evil/x.zip\r\n", good, key, "not this key's"},
-      {"by another key", manifest, good, other, "not this key's"},
-      {"malformed", manifest, "<html>not found</html>", key, "not a SEQUENCE"},
+      {"signed", manifest, good, &key, nullptr},
+      {"keyless build, asks for no signature", manifest + ";", absent, nullptr, nullptr},
+      {"no signature (404)", manifest, absent, &key, "could not be received: HTTP/1.1 404"},
+      {"empty", manifest, "", &key, "it is empty"},
+      {"truncated", manifest, good.substr(0, good.size() - 1), &key, "length does not match"},
+      {"oversized", manifest, good + std::string(100, '0'), &key, "the signature is longer than 72 bytes"},
+      {"over other bytes", manifest + "[file1]\r\nurl=http://evil/x.zip\r\n", good, &key, "not this key's"},
+      {"by another key", manifest, good, &other, "not this key's"},
+      {"malformed", manifest, "<html>not found</html>", &key, "not a SEQUENCE"},
   };
   for (const auto& c : cases) {
     WriteFileBytes(dir / "update.ini", "old");
@@ -125,11 +126,13 @@ TEST_F(ManifestFetch, SignedBuildTakesOnlyAManifestItsKeySigned) {
     site.AddFile("/real/Live.txt", c.Served);
     if (c.Signature != absent) site.AddFile("/Live.txt.sig", c.Signature);
     SetManifestIni(nullptr);
-    const bool fetched = FetchManifestFrom(site.Url("/Live.txt"), &c.Key);
+    const bool fetched = FetchManifestFrom(site.Url("/Live.txt"), c.Key);
     EXPECT_EQ(fetched, c.Reason == nullptr) << c.Name << ": " << ManifestFetchFailure();
     EXPECT_EQ(ManifestIni() != nullptr, fetched) << c.Name;
     EXPECT_EQ(ReadFileBytes(dir / "update.ini"), fetched ? c.Served : "old") << c.Name;
     EXPECT_EQ(Entries(), std::vector<std::string>{"update.ini"}) << c.Name;
+    EXPECT_EQ(site.Requests().size(), c.Key ? 3u : 2u)
+        << c.Name << ": the redirect, the manifest, its signature";
     if (c.Reason != nullptr) {
       EXPECT_EQ(ManifestFetchFailure().rfind("The manifest is refused: ", 0), 0u) << ManifestFetchFailure();
       EXPECT_NE(ManifestFetchFailure().find(c.Reason), std::string::npos)
