@@ -6,11 +6,16 @@
 #include "platform/Format.h"
 
 namespace bailan::cli {
+namespace {
+
+constexpr std::size_t kReadBlockSize = 65536;  // the files read are small; one block mostly
+
+}  // namespace
 
 std::string ReadWholeFile(const std::string& path, std::size_t limit) {
   TFile file = TFile::Open(path, TAccess::Read, TShareMode::DenyWrite);
   std::string bytes;
-  char block[65536];
+  char block[kReadBlockSize];
   for (std::size_t count; (count = file.Read(block, sizeof block)) > 0;) {
     if (bytes.size() + count > limit) {
       throw EInOutError(Format("\"%s\" is longer than %lld bytes", path, static_cast<long long>(limit)));
