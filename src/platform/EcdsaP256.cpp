@@ -19,6 +19,78 @@ constexpr std::array<std::uint8_t, kScalarSize> kOrder = {
     0xBC, 0xE6, 0xFA, 0xAD, 0xA7, 0x17, 0x9E, 0x84, 0xF3, 0xB9, 0xCA, 0xC2, 0xFC, 0x63, 0x25, 0x51};
 constexpr std::uint8_t kSequence = 0x30, kInteger = 0x02;
 
+// Field elements as four 64-bit limbs, the lowest first. Only the public point's
+// check uses them, a handful of products, so plain shift-and-add is enough.
+using TLimbs = std::array<std::uint64_t, 4>;
+// The field's prime p = 2^256 - 2^224 + 2^192 + 2^96 - 1 and the curve's b of
+// y^2 = x^3 - 3x + b.
+constexpr TLimbs kPrime = {0xFFFFFFFFFFFFFFFFull, 0x00000000FFFFFFFFull, 0x0000000000000000ull,
+                           0xFFFFFFFF00000001ull};
+constexpr TLimbs kB = {0x3BCE3C3E27D2604Bull, 0x651D06B0CC53B0F6ull, 0xB3EBBD55769886BCull,
+                       0x5AC635D8AA3A93E7ull};
+
+TLimbs FromBigEndian(const std::uint8_t* bytes) {
+  TLimbs limbs{};
+  for (std::size_t i = 0; i < kScalarSize; ++i) limbs[3 - i / 8] = limbs[3 - i / 8] << 8 | bytes[i];
+  return limbs;
+}
+
+bool Below(const TLimbs& a, const TLimbs& b) {
+  for (std::size_t i = 4; i-- > 0;) {
+    if (a[i] != b[i]) return a[i] < b[i];
+  }
+  return false;
+}
+
+// a - b into `difference`; the borrow out of the highest limb.
+std::uint64_t Subtract(const TLimbs& a, const TLimbs& b, TLimbs& difference) {
+  std::uint64_t borrow = 0;
+  for (std::size_t i = 0; i < 4; ++i) {
+    const std::uint64_t partial = a[i] - b[i];
+    const std::uint64_t next = (a[i] < b[i]) | (partial < borrow);
+    difference[i] = partial - borrow;
+    borrow = next;
+  }
+  return borrow;
+}
+
+// a + b (a, b < p), reduced.
+TLimbs AddMod(const TLimbs& a, const TLimbs& b) {
+  TLimbs sum{};
+  std::uint64_t carry = 0;
+  for (std::size_t i = 0; i < 4; ++i) {
+    const std::uint64_t partial = a[i] + b[i];
+    sum[i] = partial + carry;
+    carry = (partial < a[i]) | (sum[i] < partial);
+  }
+  if (carry || !Below(sum, kPrime)) Subtract(sum, kPrime, sum);
+  return sum;
+}
+
+// a * b (a, b < p), reduced: the bits of b from the highest, doubling between.
+TLimbs MulMod(const TLimbs& a, const TLimbs& b) {
+  TLimbs product{};
+  for (std::size_t bit = 256; bit-- > 0;) {
+    product = AddMod(product, product);
+    if (b[bit / 64] >> (bit % 64) & 1) product = AddMod(product, a);
+  }
+  return product;
+}
+
+// Whether (x, y) satisfies y^2 = x^3 - 3x + b with both coordinates below p:
+// libraries differ in whether they check this on import (Wine's CNG does not).
+bool IsOnCurve(const TPoint& point) {
+  const TLimbs x = FromBigEndian(point.data()), y = FromBigEndian(point.data() + kScalarSize);
+  if (!Below(x, kPrime) || !Below(y, kPrime)) return false;
+  // -3x modulo p as three times -x, which is p - x (and 0 for x = 0).
+  TLimbs minusX{};
+  if (x != TLimbs{}) Subtract(kPrime, x, minusX);
+  TLimbs right = MulMod(MulMod(x, x), x);
+  right = AddMod(right, AddMod(AddMod(minusX, minusX), minusX));
+  right = AddMod(right, kB);
+  return MulMod(y, y) == right;
+}
+
 [[noreturn]] void Malformed(const std::string& what) {
   throw ESignatureError("the signature is malformed: " + what);
 }
@@ -61,6 +133,7 @@ TPoint PointOfSubjectPublicKeyInfo(std::string_view der) {
   if (!layout) throw ESignatureError("the key is not an uncompressed ECDSA P-256 public key");
   TPoint point{};
   std::copy(der.begin() + kPrefixSize, der.end(), point.begin());
+  if (!IsOnCurve(point)) throw ESignatureError("the key is not a point of the P-256 curve");
   return point;
 }
 
