@@ -67,10 +67,15 @@ const std::string& ManifestFetchFailure() {
   return LastFailure();
 }
 
+void ReceiveManifest(THttpClient& client, const std::string& url, TFileStream& file) {
+  client.SetHandleRedirects(true);
+  TManifestStream target(file);
+  client.GetToStream(url, target);
+}
+
 bool FetchManifestFrom(const std::string& url) {
   const std::string path = ManifestPath();
   THttpClient client;
-  client.SetHandleRedirects(true);
   client.SetReadTimeout(kManifestReadTimeoutMs);
   LastFailure().clear();
   // The body goes to a private new file beside the copy and takes the copy's
@@ -79,8 +84,7 @@ bool FetchManifestFrom(const std::string& url) {
   TFileStream file(TFile::CreateTemporary(path));
   const std::string temporary = file.File().Path();
   try {
-    TManifestStream target(file);
-    client.GetToStream(url, target);
+    ReceiveManifest(client, url, file);
   } catch (const std::exception& error) {
     LastFailure() = error.what();  // a failed transfer; page 2 reports it
   }

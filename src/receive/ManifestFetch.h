@@ -7,6 +7,9 @@
 
 namespace bailan {
 
+class TFileStream;
+class THttpClient;
+
 // The manifest loaded by the last successful fetch; null before the first. GUI
 // thread only.
 const TIniFile* ManifestIni();
@@ -27,6 +30,11 @@ std::string ManifestPath();
 bool FetchManifest();
 // The same from another address (tests).
 bool FetchManifestFrom(const std::string& url);
+// The manifest's GET as FetchManifest sends it (the client's default request
+// fields, redirects followed), its body written into `file` and refused past
+// TIniFile::kMaxFileSize bytes. `client` is fresh but for what the caller sets
+// (the read time-out, an observer). Raises the transfer's failure.
+void ReceiveManifest(THttpClient& client, const std::string& url, TFileStream& file);
 // Why the last fetch gave false (the failure's text); empty after a success.
 const std::string& ManifestFetchFailure();
 
