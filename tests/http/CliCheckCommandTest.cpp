@@ -64,16 +64,6 @@ std::string Answer(const std::string& status, const std::string& headers, const 
          "\r\n\r\n" + body;
 }
 
-// The three ranged answers to the job's segments of Archive(), as
-// `answer(start, end)` gives each (end inclusive, the extra byte included).
-void ScriptRanges(TTestServer& server, const std::function<std::string(std::size_t, std::size_t)>& answer) {
-  const std::size_t total = Archive().size(), part = total / 3;
-  for (std::size_t k = 0; k < 3; ++k) {
-    const std::size_t start = k * part, end = k == 2 ? total - 1 : (k + 1) * part;
-    server.AddScript(TConnectionScript().Respond(answer(start, end)));
-  }
-}
-
 std::string RangeAnswer(std::size_t start, std::size_t end, const std::string& extra,
                         const std::string& body) {
   return Answer("206 Partial Content",
@@ -82,81 +72,87 @@ std::string RangeAnswer(std::size_t start, std::size_t end, const std::string& e
                 body);
 }
 
-// Scripts the manifest, the probe and the whole GET of one entry; the ranges follow.
-void ScriptEntry(TTestServer& server, const std::string& head) {
-  server.AddScript(TConnectionScript().Respond(Answer("200 OK", "", Manifest(server.Url("/a.zip")))));
-  server.AddScript(TConnectionScript().Respond(head));
-  server.AddScript(TConnectionScript().Respond(Answer("200 OK", "", Archive())));
+// Sets the server up for one case; returns the manifest's address.
+using TServe = std::function<std::string(TTestServer&)>;
+
+// The file mode alone, answering as `options` say.
+TServe Files(TFileServingOptions options) {
+  return [options](TTestServer& s) {
+    s.SetFileOptions(options);
+    return s.Url("/m.ini");
+  };
+}
+
+// The manifest, then `head` as the probe's answer; the file mode serves the rest.
+TServe ProbeAnswer(std::string head) {
+  return [head](TTestServer& s) {
+    s.AddScript(TConnectionScript().Respond(Answer("200 OK", "", Manifest(s.Url("/files/a.zip")))));
+    s.AddScript(TConnectionScript().Respond(head));
+    return s.Url("/m.ini");
+  };
+}
+
+// Every connection scripted: the manifest, the probe, the whole GET, then the
+// three ranged answers to the job's segments of Archive() as `answer(start,
+// end)` gives each (end inclusive: the extra byte the job asks for included).
+TServe ScriptedRanges(std::function<std::string(std::size_t, std::size_t)> answer) {
+  return [answer](TTestServer& s) {
+    const std::size_t total = Archive().size(), part = total / 3;
+    s.AddScript(TConnectionScript().Respond(Answer("200 OK", "", Manifest(s.Url("/a.zip")))));
+    s.AddScript(TConnectionScript().Respond("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(total) +
+                                            "\r\n\r\n"));
+    s.AddScript(TConnectionScript().Respond(Answer("200 OK", "", Archive())));
+    for (std::size_t k = 0; k < 3; ++k) {
+      const std::size_t start = k * part, end = k == 2 ? total - 1 : (k + 1) * part;
+      s.AddScript(TConnectionScript().Respond(answer(start, end)));
+    }
+    return s.Url("/m.ini");
+  };
 }
 
 struct TDeviation {
   const char* Name;
-  // Sets the server up; returns the manifest's address.
-  std::function<std::string(TTestServer&)> Serve;
+  TServe Serve;
   int ExitCode;
   std::vector<std::string> Rows;
   const char* Detail;  // in the first row's detail
 };
 
 TEST(CliCheckCommandTest, EachDeviationGivesItsRows) {
-  const std::string sizeHead =
-      "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(Archive().size()) + "\r\n\r\n";
   const std::vector<TDeviation> cases = {
       {"ranges ignored",
-       [](TTestServer& s) {
-         s.SetFileOptions(TFileServingOptions{false, true});
-         return s.Url("/m.ini");
-       },
+       Files(TFileServingOptions{false, true}),
        1,
        {"range 2:fail", "range 3:fail", "range 1:warn"},
        "answered 200 instead of 206: ranges ignored"},
       {"connection close",
-       [](TTestServer& s) {
-         s.SetFileOptions(TFileServingOptions{true, false});
-         return s.Url("/m.ini");
-       },
+       Files(TFileServingOptions{true, false}),
        1,
        {"range 1:fail", "range 2:fail", "range 3:fail"},
        "\"Connection: close\" on a ranged answer"},
       {"chunked segments",
-       [&](TTestServer& s) {
-         ScriptEntry(s, sizeHead);
-         ScriptRanges(s, [](std::size_t a, std::size_t b) {
-           return RangeAnswer(a, b, "Transfer-Encoding: chunked\r\n", "");
-         });
-         return s.Url("/m.ini");
-       },
+       ScriptedRanges([](std::size_t a, std::size_t b) {
+         return RangeAnswer(a, b, "Transfer-Encoding: chunked\r\n", "");
+       }),
        1,
        {"range 1:fail", "range 2:fail", "range 3:fail"},
        "Transfer-Encoding: chunked on a ranged answer"},
       {"range from another byte",
-       [&](TTestServer& s) {
-         ScriptEntry(s, sizeHead);
-         ScriptRanges(s, [](std::size_t a, std::size_t b) {
-           std::string body = Archive().substr(a, b - a + 1);
-           if (a > 0) body[10] ^= 1;  // the second and third ranges carry other bytes
-           return RangeAnswer(a, b, "", body);
-         });
-         return s.Url("/m.ini");
-       },
+       ScriptedRanges([](std::size_t a, std::size_t b) {
+         std::string body = Archive().substr(a, b - a + 1);
+         if (a > 0) body[10] ^= 1;  // the second and third ranges carry other bytes
+         return RangeAnswer(a, b, "", body);
+       }),
        1,
        {"range 2:fail", "range 3:fail"},
        "differs from the whole GET's"},
       {"no Content-Length",
-       [](TTestServer& s) {
-         s.AddScript(TConnectionScript().Respond(Answer("200 OK", "", Manifest(s.Url("/files/a.zip")))));
-         s.AddScript(TConnectionScript().Respond("HTTP/1.1 200 OK\r\n\r\n"));
-         return s.Url("/m.ini");
-       },
+       ProbeAnswer("HTTP/1.1 200 OK\r\n\r\n"),
        1,
        {"Content-Length:fail"},
        "gives no Content-Length: the job never completes"},
       {"2 GiB",
-       [](TTestServer& s) {
-         s.AddScript(TConnectionScript().Respond(Answer("200 OK", "", Manifest(s.Url("/files/a.zip")))));
-         s.AddScript(TConnectionScript().Respond("HTTP/1.1 200 OK\r\nContent-Length: 2147483648\r\n\r\n"));
-         return s.Url("/m.ini");
-       },
+       ProbeAnswer("HTTP/1.1 200 OK\r\nContent-Length: 2147483648\r\n\r\n"),
        1,
        {"size:fail"},
        "2147483648 bytes"},

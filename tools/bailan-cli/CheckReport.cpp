@@ -92,9 +92,9 @@ void TCheckReport::Print(std::size_t entries) const {
       static_cast<std::size_t>(std::count_if(rows_.begin(), rows_.end(), [](const TCheckRow& row) {
         return row.Severity == TCheckSeverity::Failure;
       }));
-  PrintLine(Format("entries: %zu, failures: %zu, warnings: %zu: %s", entries, failures,
-                   rows_.size() - failures,
-                   failures == 0 ? "every entry would install" : "the installation would not complete"));
+  PrintLine("entries: " + std::to_string(entries) + ", failures: " + std::to_string(failures) +
+            ", warnings: " + std::to_string(rows_.size() - failures) + ": " +
+            (failures == 0 ? "every entry would install" : "the installation would not complete"));
 }
 
 }  // namespace bailan::cli

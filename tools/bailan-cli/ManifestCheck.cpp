@@ -39,7 +39,7 @@ void CheckUnreadSections(const TIniFile& manifest, const std::vector<TManifestEn
   }
   if (unread > kMaxUnreadRows) {
     report.Fail(kManifestRow, "", "section",
-                Format("%zu more sections are never read", unread - kMaxUnreadRows));
+                std::to_string(unread - kMaxUnreadRows) + " more sections are never read");
   }
 }
 
