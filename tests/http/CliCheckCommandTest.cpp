@@ -186,6 +186,26 @@ TEST(CliCheckCommandTest, EachDeviationGivesItsRows) {
        1,
        {"section:fail", "section:fail", "name:fail", "head:fail", "get:fail"},
        "never read"},
+      // What a hostile server sends never runs beyond what the probe announced,
+      // and reaches the terminal without its control characters.
+      {"longer than announced",
+       ProbeAnswer("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n"),
+       1,
+       {"get:fail", "range 1:fail", "range 2:fail", "range 3:fail"},
+       "longer than 100 bytes"},
+      {"control characters",
+       ProbeAnswer("HTTP/1.1 404 \x1b[2J\r\nContent-Length: 0\r\n\r\n"),
+       1,
+       {"head:fail"},
+       "HTTP/1.1 404 \\x1B[2J"},
+      {"many unread sections",
+       [](TTestServer& s) {
+         std::string more;
+         for (int n = 30; n < 60; ++n) more += "[file" + std::to_string(n) + "]\r\nurl=x\r\n";
+         s.AddFile("/m.ini", Manifest(s.Url("/files/a.zip"), more));
+         return s.Url("/m.ini");
+       },
+       1, std::vector<std::string>(21, "section:fail"), "never read"},
       {"manifest missing",
        [](TTestServer& s) { return s.Url("/none.ini"); },
        1,
