@@ -194,10 +194,10 @@ TEST(CliCheckCommandTest, EachDeviationGivesItsRows) {
        {"get:fail", "range 1:fail", "range 2:fail", "range 3:fail"},
        "longer than 100 bytes"},
       {"control characters",
-       ProbeAnswer("HTTP/1.1 404 \x1b[2J\r\nContent-Length: 0\r\n\r\n"),
+       ProbeAnswer("HTTP/1.1 404 \x81\x1b[2J\r\nContent-Length: 0\r\n\r\n"),
        1,
        {"head:fail"},
-       "HTTP/1.1 404 \\x1B[2J"},
+       "HTTP/1.1 404 \\x81\\x1B[2J"},
       {"many unread sections",
        [](TTestServer& s) {
          std::string more;

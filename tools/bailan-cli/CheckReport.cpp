@@ -14,6 +14,7 @@ namespace {
 
 constexpr const char* kColumnSeparator = " | ";
 constexpr const char* kCutMark = "...";
+constexpr unsigned char kFirstTrailByte = 0x40;  // a CP936 trail byte is 0x40..0xFE, not 0x7F
 
 const char* SeverityText(TCheckSeverity severity) {
   return severity == TCheckSeverity::Failure ? "fail" : "warn";
@@ -48,9 +49,14 @@ std::string FailureText(const std::exception& error) {
 std::string CellText(const std::string& text) {
   std::string cell;
   for (std::size_t i = 0; i < text.size();) {
-    const std::size_t length = Cp936CharLength(text, i);
     const auto byte = static_cast<unsigned char>(text[i]);
-    const std::string piece = byte < 0x20 || byte == 0x7F ? Format("\\x%02X", byte) : text.substr(i, length);
+    // A lead byte stands with the next one only when that can be a trail
+    // byte; a lone one is shown, so that it never joins what follows.
+    const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+    const bool pair = IsCp936LeadByte(byte) && next >= kFirstTrailByte && next != 0x7F && next != 0xFF;
+    const bool shown = byte < 0x20 || byte == 0x7F || (IsCp936LeadByte(byte) && !pair);
+    const std::size_t length = pair ? 2 : 1;
+    const std::string piece = shown ? Format("\\x%02X", byte) : text.substr(i, length);
     if (cell.size() + piece.size() > TCheckReport::kMaxCellBytes) {
       cell += kCutMark;
       break;

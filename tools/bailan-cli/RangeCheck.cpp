@@ -32,8 +32,10 @@ std::int64_t RangeTotal(const THttpResponse& reply) {
   return std::stoll(total);
 }
 
+// The rows of one range, named "range K" after its segment.
 class TRangeRows {
  public:
+  // Borrows the entry and the report for its life; the check's thread.
   TRangeRows(const TCheckEntry& entry, const TRangeAsk& ask, TCheckReport& report)
       : entry_(entry), check_(Format("range %d", ask.Index)), report_(report) {}
   void Fail(const std::string& detail) { report_.Fail(entry_.Section, entry_.Url, check_, detail); }

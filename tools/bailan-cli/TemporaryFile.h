@@ -11,6 +11,8 @@ namespace bailan::cli {
 // goes away, on every way out of a check. One thread.
 class TTemporaryFile {
  public:
+  // Creates the file (raising EFCreateError when the folder takes none); the
+  // object owns its handle and its name. Any one thread.
   TTemporaryFile();
   ~TTemporaryFile();
   TTemporaryFile(const TTemporaryFile&) = delete;
