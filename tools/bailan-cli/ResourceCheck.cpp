@@ -68,19 +68,22 @@ class TResourceCheck {
   // resource may hold when it announced nothing).
   void GetWhole() {
     if (size_ > kLargestResourceSize) return;  // the installer asks for nothing more
-    auto body = std::make_unique<TWholeBody>(SizeKnown() ? size_ : kLargestResourceSize);
+    std::unique_ptr<TWholeBody> body;
     THttpClient client;
     client.SetHandleRedirects(true);
     client.SetReadTimeout(settings_.ReadTimeoutMs);
     client.Request.UserAgent = kBrowserUserAgent;
+    std::int64_t length = 0;
+    TSha256::TDigest digest{};
     try {
+      body = std::make_unique<TWholeBody>(SizeKnown() ? size_ : kLargestResourceSize);
       client.GetToStream(entry_.Url, *body);
+      length = body->Position();
+      digest = body->Finish();
     } catch (const std::exception& error) {
       Fail("get", FailureText(error));
       return;
     }
-    const std::int64_t length = body->Position();
-    const TSha256::TDigest digest = body->Finish();
     if (SizeKnown() && length != size_) {
       Fail("length", Format("the whole GET gave %lld bytes where HEAD gave %lld",
                             static_cast<long long>(length), static_cast<long long>(size_)));
