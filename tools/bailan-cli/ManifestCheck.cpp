@@ -1,5 +1,7 @@
 #include "ManifestCheck.h"
 
+#include <memory>
+
 #include "PinnedDigest.h"
 #include "RedirectHops.h"
 #include "SignatureCheck.h"
@@ -65,24 +67,25 @@ std::vector<TCheckEntry> CheckEntries(const TIniFile& manifest, const std::strin
 
 std::optional<std::vector<TCheckEntry>> CheckManifest(const std::string& url, const TCheckSettings& settings,
                                                       TCheckReport& report) {
-  TTemporaryFile copy;
+  std::unique_ptr<TTemporaryFile> copy;
   THttpClient client;
   client.SetReadTimeout(settings.ReadTimeoutMs);
   TRedirectHops hops(client);
   try {
-    ReceiveManifest(client, url, copy.Stream());
+    copy = std::make_unique<TTemporaryFile>();
+    ReceiveManifest(client, url, copy->Stream());
   } catch (const std::exception& error) {
     report.Fail(kManifestRow, url, "fetch", FailureText(error));
     return std::nullopt;
   }
-  copy.Close();
+  copy->Close();
   if (!client.Response.HasContentLength()) {
     report.Warn(kManifestRow, url, "Content-Length",
                 "the answer gives no Content-Length: the manifest is read until the server closes");
   }
   if (hops.Any()) report.Warn(kManifestRow, url, "redirect", hops.Describe());
-  if (settings.PublicKeyPath) CheckSignature(url, copy.Path(), *settings.PublicKeyPath, report);
-  return CheckEntries(TIniFile(copy.Path()), url, report);
+  if (settings.PublicKeyPath) CheckSignature(url, copy->Path(), *settings.PublicKeyPath, report);
+  return CheckEntries(TIniFile(copy->Path()), url, report);
 }
 
 }  // namespace bailan::cli
