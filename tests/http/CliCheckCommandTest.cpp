@@ -206,6 +206,14 @@ TEST(CliCheckCommandTest, EachDeviationGivesItsRows) {
          return s.Url("/m.ini");
        },
        1, std::vector<std::string>(21, "section:fail"), "never read"},
+      {"address longer than a record",
+       [](TTestServer& s) {
+         s.AddFile("/m.ini", Manifest(s.Url("/files/a.zip?" + std::string(1100, 'q'))));
+         return s.Url("/m.ini");
+       },
+       1,
+       {"url:fail"},
+       "bytes: a record holds 1023"},
       {"manifest missing",
        [](TTestServer& s) { return s.Url("/none.ini"); },
        1,

@@ -10,6 +10,7 @@
 #include "platform/FileNames.h"
 #include "platform/Format.h"
 #include "receive/ManifestJobs.h"
+#include "receive/ResourceRecords.h"
 #include "transport/http/HttpClient.h"
 #include "transport/zip/UnZipper.h"
 
@@ -34,7 +35,13 @@ class TResourceCheck {
     report_.Fail(entry_.Section, entry_.Url, check, detail);
   }
 
+  // The address as the job gets it: a record holds kLongText - 1 bytes of it,
+  // and the document names the local file.
   void CheckName() {
+    if (entry_.Url.size() >= kLongText) {
+      Fail("url", Format("%d bytes: a record holds %d, the job would ask for a cut address",
+                         static_cast<int>(entry_.Url.size()), static_cast<int>(kLongText - 1)));
+    }
     const std::string name = TDownloadManager::GetFileName(entry_.Url);
     if (name.empty()) {
       Fail("name", "the address names no file: the job ends before any request");
