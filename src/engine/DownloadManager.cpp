@@ -28,8 +28,6 @@ constexpr std::uint32_t kDonePollMs = 1;           // pause between polls of the
 // How often a running run saves its resume file: what a crash can cost at most.
 constexpr std::uint32_t kSaveIntervalMs = 2000;
 // Tries of one slot in a row without a received block before it is given up.
-// The largest size a table can hold; a larger resource cannot be received.
-constexpr std::int64_t kLargestSize = 2147483647;
 // A length with more digits than this does not fit 64 bits: no length at all.
 constexpr std::size_t kMaxLengthDigits = 18;
 // The class recorded for a resource too large to be received.
@@ -104,10 +102,14 @@ std::string TDownloadManager::GetFileName(const std::string& url) {
 std::int64_t TDownloadManager::GetFileSize(const std::string& url,
                                            const std::shared_ptr<TSocketCanceller>& canceller) {
   THttpClient client;
-  client.Request.UserAgent = kBrowserUserAgent;
-  client.SetHandleRedirects(true);
   client.SetReadTimeout(EngineSettings().ReadTimeoutMs);
   client.Connection().SetCanceller(canceller);
+  return ProbeSize(client, url);
+}
+
+std::int64_t TDownloadManager::ProbeSize(THttpClient& client, const std::string& url) {
+  client.Request.UserAgent = kBrowserUserAgent;
+  client.SetHandleRedirects(true);
   client.HeadRequest(url);
   return ReplyLength(client.Response);
 }
@@ -186,7 +188,7 @@ bool TDownloadManager::PrepareRun(bool firstPass) {
       LogLine(Cp("资源接收未完成，任务中止."));  // stopped while the probe waited
       return false;
     }
-    if (size > kLargestSize) {
+    if (size > kLargestResourceSize) {
       LogLine(Format(Cp("资源大小为 %lld 字节，超过 2 GB，无法接收，退出.").c_str(),
                      static_cast<long long>(size)));
       Job->RecordRunError(kTooLargeClass,

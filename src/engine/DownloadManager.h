@@ -17,6 +17,7 @@
 namespace bailan {
 
 class TDownloadJob;
+class THttpClient;
 
 // The job transfer thread: one run of one download job. It finds the resource's
 // size (from the resume file or a HEAD request), splits it into segments, starts
@@ -60,6 +61,9 @@ class TDownloadManager : public TThread, public std::enable_shared_from_this<TDo
   // reply gives no length. The length may exceed what a table can hold. Raises
   // the request's failure.
   static std::int64_t GetFileSize(const std::string& url, const std::shared_ptr<TSocketCanceller>& canceller);
+  // The probe's request through `client` (its user agent, redirects followed),
+  // whatever else the caller set on it; the size as GetFileSize gives it.
+  static std::int64_t ProbeSize(THttpClient& client, const std::string& url);
 
   const std::string URL;
   const std::string SavePath;  // ends with the folder separator

@@ -8,6 +8,9 @@ namespace bailan {
 
 // A run fetches at most this many byte ranges; slots are numbered 1..kMaxSegments.
 inline constexpr std::int32_t kMaxSegments = 10;
+// The largest size a table can hold (sizes and offsets are signed 32-bit); a
+// larger resource cannot be received.
+inline constexpr std::int64_t kLargestResourceSize = 2147483647;
 
 // One byte range of the resource and its progress. Start and End are set while
 // no segment thread runs; Received is written by the segment's own thread while

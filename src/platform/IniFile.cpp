@@ -61,6 +61,11 @@ std::string_view Bounded(std::string_view value) {
   return value.substr(0, fit);
 }
 
+// A stored value as the reader returns it: cut at a NUL, unquoted, bounded.
+std::string ValueText(std::string_view value) {
+  return std::string(Bounded(Unquote(value.substr(0, value.find('\0')))));
+}
+
 }  // namespace
 
 TIniFile::TIniFile(const std::string& path) : fileName_(path) {
@@ -125,14 +130,24 @@ const TIniFile::TSection* TIniFile::FindSection(std::string_view name) const {
 std::string TIniFile::ReadString(std::string_view section, std::string_view key,
                                  std::string_view defaultValue) const {
   const TSection* found = FindSection(Trim(section));
-  if (found == nullptr) return std::string(defaultValue);
-  for (const TEntry& entry : found->Entries) {
-    if (!SameName(entry.Key, Trim(key))) continue;
-    std::string_view value = entry.Value;
-    value = value.substr(0, value.find('\0'));
-    return std::string(Bounded(Unquote(value)));
+  const TEntry* entry = found ? FindEntry(*found, Trim(key)) : nullptr;
+  return entry ? ValueText(entry->Value) : std::string(defaultValue);
+}
+
+const TIniFile::TEntry* TIniFile::FindEntry(const TSection& section, std::string_view key) {
+  for (const TEntry& entry : section.Entries) {
+    if (SameName(entry.Key, key)) return &entry;
   }
-  return std::string(defaultValue);
+  return nullptr;
+}
+
+std::vector<TIniFile::TSectionValue> TIniFile::ValuesOf(std::string_view key) const {
+  std::vector<TSectionValue> values;
+  for (const TSection& section : sections_) {
+    if (const TEntry* entry = FindEntry(section, Trim(key)))
+      values.push_back({section.Name, ValueText(entry->Value)});
+  }
+  return values;
 }
 
 }  // namespace bailan

@@ -33,6 +33,16 @@ class TIniFile {
   const std::string& FileName() const { return fileName_; }
   std::string ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
 
+  // One section's value of a key, as ReadString gives it.
+  struct TSectionValue {
+    std::string Section;
+    std::string Value;
+  };
+  // Every section that holds `key`, in file order (a name that recurs, each
+  // time), with its value: one pass over the file, for tools that look at all
+  // sections rather than at the ones a caller names.
+  std::vector<TSectionValue> ValuesOf(std::string_view key) const;
+
  private:
   struct TEntry {
     std::string Key;
@@ -46,6 +56,7 @@ class TIniFile {
   TIniFile() = default;
   void Parse(std::string_view text);
   const TSection* FindSection(std::string_view name) const;
+  static const TEntry* FindEntry(const TSection& section, std::string_view key);
 
   std::string fileName_;
   std::vector<TSection> sections_;

@@ -45,6 +45,13 @@ const std::string& ManifestFetchFailure() {
   return LastFailure();
 }
 
+TSha256::TDigest ReceiveManifest(THttpClient& client, const std::string& url, TFileStream& file) {
+  client.SetHandleRedirects(true);
+  TBoundedStream target(file, kMaxManifestBytes, "The manifest");
+  client.GetToStream(url, target);
+  return target.Digest();
+}
+
 bool FetchManifestFrom(const std::string& url) {
   return FetchManifestFrom(url, BuiltInManifestKey());
 }
@@ -52,7 +59,6 @@ bool FetchManifestFrom(const std::string& url) {
 bool FetchManifestFrom(const std::string& url, const TSignatureKey* key) {
   const std::string path = ManifestPath();
   THttpClient client;
-  client.SetHandleRedirects(true);
   client.SetReadTimeout(kManifestReadTimeoutMs);
   LastFailure().clear();
   // The body goes to a private new file beside the copy and takes the copy's
@@ -61,11 +67,10 @@ bool FetchManifestFrom(const std::string& url, const TSignatureKey* key) {
   TFileStream file(TFile::CreateTemporary(path));
   const std::string temporary = file.File().Path();
   try {
-    TBoundedStream target(file, kMaxManifestBytes, "The manifest");
-    client.GetToStream(url, target);
+    const TSha256::TDigest digest = ReceiveManifest(client, url, file);
     // With a key, the bytes received must be the ones the maker signed before
     // they take the copy's name or are read as a manifest.
-    if (key) CheckManifestSignature(url, target.Digest(), *key);
+    if (key) CheckManifestSignature(url, digest, *key);
   } catch (const ESignatureError& error) {
     LastFailure() = "The manifest is refused: " + error.Message();
   } catch (const std::exception& error) {

@@ -4,9 +4,13 @@
 #include <string>
 
 #include "platform/IniFile.h"
+#include "platform/Sha256.h"
 #include "platform/Signature.h"
 
 namespace bailan {
+
+class TFileStream;
+class THttpClient;
 
 // The manifest loaded by the last successful fetch; null before the first. GUI
 // thread only.
@@ -33,6 +37,12 @@ bool FetchManifest();
 bool FetchManifestFrom(const std::string& url);
 // The same with `key` (null: unsigned), whatever the build's.
 bool FetchManifestFrom(const std::string& url, const TSignatureKey* key);
+// The manifest's GET as FetchManifest sends it (the client's default request
+// fields, redirects followed), its body written into `file` and refused past
+// TIniFile::kMaxFileSize bytes. `client` is fresh but for what the caller sets
+// (the read time-out, an observer). Returns the SHA-256 of the bytes written
+// (what the manifest's signature is checked against); raises the transfer's failure.
+TSha256::TDigest ReceiveManifest(THttpClient& client, const std::string& url, TFileStream& file);
 // Why the last fetch gave false (the failure's text); empty after a success.
 const std::string& ManifestFetchFailure();
 

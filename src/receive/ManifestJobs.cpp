@@ -10,8 +10,6 @@ namespace bailan {
 namespace {
 
 constexpr int kManifestSections = 21;  // "bailan", then "file1" to "file20"
-constexpr std::int32_t kManifestSegments = 3;
-const char* const kEndOfManifest = "error";  // the default of a missing url, and the word that ends reading
 
 }  // namespace
 
@@ -23,15 +21,23 @@ std::string ProductFolder(const std::string& installPath, const std::string& pro
   return folder;
 }
 
+std::vector<TManifestEntry> ManifestEntries(const TIniFile& manifest) {
+  std::vector<TManifestEntry> entries;
+  for (int n = 0; n < kManifestSections; ++n) {
+    std::string section = n == 0 ? std::string("bailan") : "file" + std::to_string(n);
+    std::string url = manifest.ReadString(section, "url", kEndOfManifest);
+    if (url == kEndOfManifest) break;
+    if (!url.empty()) entries.push_back(TManifestEntry{std::move(section), std::move(url)});
+  }
+  return entries;
+}
+
 std::vector<TResourceRec> ManifestRecords(const TIniFile& manifest, const std::string& installPath,
                                           const std::string& productName) {
   const std::string folder = ProductFolder(installPath, productName);
   std::vector<TResourceRec> records;
-  for (int n = 0; n < kManifestSections; ++n) {
-    const std::string section = n == 0 ? std::string("bailan") : "file" + std::to_string(n);
-    const std::string url = manifest.ReadString(section, "url", kEndOfManifest);
-    if (url == kEndOfManifest) break;
-    if (url.empty()) continue;
+  for (const TManifestEntry& entry : ManifestEntries(manifest)) {
+    const std::string& url = entry.Url;
     TResourceRec record;
     record.PublishTime = TDateTime::Now();
     record.Name = Cp("柏岚软件");

@@ -44,12 +44,10 @@ int UsageError(const TCliCommand* only) {
   return kExitUsage;
 }
 
-int ReportFailure(const char* className, const std::string& message) {
-  // One line per failure: a message's own line breaks (a socket error's number
-  // and text stand on two lines) become single spaces.
+std::string OneLine(const std::string& cp936) {
   std::string text;
   bool inBreak = false;
-  for (char c : Cp936ToUtf8(message)) {
+  for (char c : cp936) {
     const bool lineBreak = c == '\r' || c == '\n';
     if (!lineBreak) {
       text += c;
@@ -58,7 +56,11 @@ int ReportFailure(const char* className, const std::string& message) {
     }
     inBreak = lineBreak;
   }
-  std::fprintf(stderr, "%s: %s\n", className, text.c_str());
+  return text;
+}
+
+int ReportFailure(const char* className, const std::string& message) {
+  std::fprintf(stderr, "%s: %s\n", className, Cp936ToUtf8(OneLine(message)).c_str());
   return kExitFailure;
 }
 

@@ -41,6 +41,10 @@ class TCliCommand {
 // kExitUsage.
 int UsageError(const TCliCommand* only = nullptr);
 
+// `cp936` on one line: each run of line breaks (a socket error's number and
+// text stand on two lines) becomes one space.
+std::string OneLine(const std::string& cp936);
+
 // Prints "ClassName: message" of a failure to stderr, the message converted from
 // CP936 to UTF-8, and returns kExitFailure.
 int ReportFailure(const char* className, const std::string& message);

@@ -6,6 +6,8 @@
 
 namespace bailan::cli {
 
+constexpr std::size_t kMaxPublicKeyFileSize = 4096;  // a P-256 public key's PEM is under 200 bytes
+
 // The whole of the file at `path` (CP936); EInOutError when it holds more than
 // `limit` bytes, EFOpenError when it cannot be opened.
 std::string ReadWholeFile(const std::string& path, std::size_t limit);

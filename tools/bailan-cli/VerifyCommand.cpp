@@ -11,7 +11,6 @@
 namespace bailan::cli {
 namespace {
 
-constexpr std::size_t kMaxPublicKeyFileSize = 4096;  // a P-256 public key's PEM is under 200 bytes
 // One byte past the longest signature, so that a longer file is refused as such.
 constexpr std::size_t kMaxSignatureFileSize = p256::kMaxDerSignatureSize + 1;
 

@@ -57,6 +57,7 @@ void THttpClient::PerformRequest(THttpMethod method, const std::string& url, con
       ++redirectCount_;
       PrepareRequest(method, nextUrl, source);
       ExchangeHeads(method, source);
+      if (observer_) observer_(Response);
       if (DecideOnResponse(method, target, targetStart) == TDecision::Done) break;
       nextUrl = Response.Location;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -50,6 +51,12 @@ class THttpClient {
   // The shorter read time-outs of a redirect's and an error's body; tests lower them.
   void SetRedirectDrainTimeout(int milliseconds) { redirectDrainTimeout_ = milliseconds; }
   void SetErrorBodyTimeout(int milliseconds) { errorBodyTimeout_ = milliseconds; }
+
+  // Sees the status line and headers of every answer of an operation as soon as
+  // they are read, each redirect hop included, on the calling thread; empty: none.
+  // Tools that report on a server watch a redirect chain through it.
+  using TResponseObserver = std::function<void(const THttpResponse&)>;
+  void SetResponseObserver(TResponseObserver observer) { observer_ = std::move(observer); }
 
   // Requests of the current operation so far; 0 after an operation ended normally.
   int RedirectCount() const { return redirectCount_; }
@@ -102,6 +109,7 @@ class THttpClient {
   bool allowCookies_ = true;
   int redirectDrainTimeout_ = kRedirectDrainTimeoutMs;
   int errorBodyTimeout_ = kErrorBodyTimeoutMs;
+  TResponseObserver observer_;
   int redirectCount_ = 0;
   bool haveResponse_ = false;
   // The URL state: where the next relative URL is resolved against.
