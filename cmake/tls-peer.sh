@@ -8,11 +8,14 @@
 #   good.port             certificate for localhost and 127.0.0.1 by the test authority
 #   expired.port          the same names, by the test authority, expired in 2020
 #   unknown.port          the same names, by an authority that nobody trusts
+#   old.port              the good certificate, over TLS 1.1 alone
+#   sni.port              the good certificate for the server name localhost (SNI), the unknown one otherwise
 #   root/hello.txt        "hello over TLS" and a line feed
 #   root/big.bin          the lines 1000000 to 1399999, seven digits and a line feed each
 # nginx also ends when the process that started it (ctest) ends without a stop.
 set -euo pipefail
 readonly START_TRIES=10     # random ports that may be taken by another program
+readonly STOP_SECONDS=5
 readonly WATCH_SECONDS=2
 action="${1:-}"
 state="${2:-}"
@@ -22,23 +25,12 @@ mkdir -p "$state"
 state=$(cd "$state" && pwd)
 pki="$state/pki"
 
-# is_ours PIDFILE NAME: the pid in PIDFILE, when that process still runs NAME.
-is_ours() {
-  local pid
-  pid=$(cat "$1" 2>/dev/null) || return 1
-  [ -n "$pid" ] && grep -qa -- "$2" "/proc/$pid/cmdline" 2>/dev/null && echo "$pid"
-}
+# shellcheck source=fixture-processes.sh
+. "$here/fixture-processes.sh"
 
 stop() {
-  local pid
-  if pid=$(is_ours "$state/watcher.pid" tls-peer.sh) && [ "$pid" != $$ ]; then kill "$pid" 2>/dev/null || true; fi
-  if pid=$(is_ours "$state/nginx.pid" nginx); then
-    kill "$pid" 2>/dev/null || true
-    for _ in $(seq 50); do
-      kill -0 "$pid" 2>/dev/null || break
-      sleep 0.1
-    done
-  fi
+  end_watcher "$state/watcher.pid" tls-peer.sh
+  end_ours "$state/nginx.pid" nginx "$STOP_SECONDS"
   rm -f "$state/nginx.pid" "$state/watcher.pid" "$state"/*.port
 }
 
@@ -88,15 +80,16 @@ EOF
     { cat "$pki/db-$name/log" >&2; exit 1; }
 }
 
-# A server block of nginx.conf: server_block PORT CERTIFICATE
+# A server block of nginx.conf: server_block PORT CERTIFICATE [PROTOCOLS [CIPHERS [NAME]]]
 server_block() {
   cat <<EOF
   server {
     listen 127.0.0.1:$1 ssl;
-    server_name localhost;
+    server_name ${5:-localhost};
     ssl_certificate $pki/$2.pem;
     ssl_certificate_key $pki/$2.key;
-    ssl_protocols TLSv1.2 TLSv1.3;
+    ssl_protocols ${3:-TLSv1.2 TLSv1.3};
+    ssl_ciphers ${4:-HIGH:!aNULL:!MD5};
     root $state/root;
     location / { }
   }
@@ -118,11 +111,11 @@ start() {
   printf 'hello over TLS\n' >"$state/root/hello.txt"
   seq -w 1000000 1399999 >"$state/root/big.bin"
 
-  local try good expired unknown user=""
+  local try good expired unknown old sni user=""
   # As root the workers would switch to a user that cannot read the root folder.
   [ "$(id -u)" = 0 ] && user="user root;"
   for try in $(seq "$START_TRIES"); do
-    good=$((20000 + RANDOM % 30000)); expired=$((good + 1)); unknown=$((good + 2))
+    good=$((20000 + RANDOM % 30000)); expired=$((good + 1)); unknown=$((good + 2)); old=$((good + 3)); sni=$((good + 4))
     cat >"$state/nginx.conf" <<EOF
 $user
 worker_processes 1;
@@ -142,6 +135,9 @@ http {
 $(server_block "$good" good)
 $(server_block "$expired" expired)
 $(server_block "$unknown" unknown)
+$(server_block "$old" good TLSv1.1 'DEFAULT:@SECLEVEL=0')
+$(server_block "$sni" unknown "" "" '""')
+$(server_block "$sni" good)
 }
 EOF
     : >"$state/logs/error.log"
@@ -151,15 +147,16 @@ EOF
     echo $! >"$state/nginx.pid"
     for _ in $(seq 50); do
       if ! kill -0 "$(cat "$state/nginx.pid")" 2>/dev/null; then break; fi
-      if (exec 3<>"/dev/tcp/127.0.0.1/$unknown") 2>/dev/null; then
+      if (exec 3<>"/dev/tcp/127.0.0.1/$sni") 2>/dev/null; then
         echo "$good" >"$state/good.port"
         echo "$expired" >"$state/expired.port"
         echo "$unknown" >"$state/unknown.port"
+        echo "$old" >"$state/old.port"
+        echo "$sni" >"$state/sni.port"
         local starter=$PPID
-        setsid bash -c 'while kill -0 "$1" 2>/dev/null; do sleep "$2"; done; exec "$3" stop "$4"' \
-          tls-peer.sh "$starter" "$WATCH_SECONDS" "$here/tls-peer.sh" "$state" </dev/null >/dev/null 2>&1 &
-        echo $! >"$state/watcher.pid"
-        echo "tls-peer: nginx on 127.0.0.1 ports $good (good), $expired (expired), $unknown (unknown authority)"
+        watch_starter "$starter" "$WATCH_SECONDS" "$here/tls-peer.sh" "$state" "$state/watcher.pid" \
+          "$state/logs/watcher.log"
+        echo "tls-peer: nginx on 127.0.0.1 ports $good (good), $expired (expired), $unknown (unknown authority), $old (TLS 1.1), $sni (by server name)"
         return 0
       fi
       sleep 0.1

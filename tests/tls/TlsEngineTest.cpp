@@ -137,22 +137,32 @@ std::string BodyOf(const std::string& response) {
 // A whole GET, with the records cut at every size the socket may hand over.
 TEST_F(TlsEngineTest, GetsFilesWhateverTheReceiveSize) {
   struct TCase {
+    const char* Port;
+    const char* Host;
     const char* Path;
     std::size_t ReceiveSize;
     std::string Body;
   };
   const TCase cases[] = {
-      {"/hello.txt", kReceiveMax, "hello over TLS\n"},
-      {"/hello.txt", 7, "hello over TLS\n"},  // every record, the handshake's too, in pieces
-      {"/big.bin", kReceiveMax, BigBody()},
-      {"/big.bin", 1000, BigBody()},  // records split across receives
+      {"good", "localhost", "/hello.txt", kReceiveMax, "hello over TLS\n"},
+      {"good", "localhost", "/hello.txt", 7,
+       "hello over TLS\n"},  // every record, the handshake's too, in pieces
+      {"good", "localhost", "/big.bin", kReceiveMax, BigBody()},
+      {"good", "localhost", "/big.bin", 1000, BigBody()},                    // records split across receives
+      {"good", "127.0.0.1", "/hello.txt", kReceiveMax, "hello over TLS\n"},  // an address as the name
+      {"sni", "localhost", "/hello.txt", kReceiveMax, "hello over TLS\n"},   // the right certificate by SNI
   };
   for (const TCase& c : cases) {
-    SCOPED_TRACE(std::string(c.Path) + " in receives of " + std::to_string(c.ReceiveSize));
-    TTlsSession session(PeerPort("good"), Trusting("localhost"), c.ReceiveSize);
-    session.Handshake();
-    session.Write(std::string("GET ") + c.Path + " HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n\r\n");
-    const std::string response = session.ReadToEnd();
+    SCOPED_TRACE(std::string(c.Port) + " as " + c.Host + ": " + c.Path + " in receives of " +
+                 std::to_string(c.ReceiveSize));
+    TTlsSession session(PeerPort(c.Port), Trusting(c.Host), c.ReceiveSize);
+    std::string response;
+    EXPECT_NO_THROW({
+      session.Handshake();
+      session.Write(std::string("GET ") + c.Path +
+                    " HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n\r\n");
+      response = session.ReadToEnd();
+    });
     EXPECT_EQ(response.substr(0, 15), "HTTP/1.1 200 OK");
     EXPECT_TRUE(BodyOf(response) == c.Body) << "body of " << BodyOf(response).size() << " bytes";
     EXPECT_TRUE(session.Engine().PeerClosed()) << "no close_notify after the last byte";
@@ -197,9 +207,12 @@ TEST_F(TlsEngineTest, RefusesPeersWithTheReason) {
   };
   const TCase cases[] = {
       {"good", Trusting("wrong.invalid"), "not valid for the host name wrong.invalid"},
+      {"good", Trusting("127.0.0.2"),
+       "not valid for the host name 127.0.0.2"},  // an address it does not name
       {"expired", Trusting("localhost"), "has expired"},
       {"unknown", Trusting("localhost"), "unknown authority"},
       {"good", {"localhost", ""}, "unknown authority"},  // the test authority is no system authority
+      {"old", Trusting("localhost"), "handshake with localhost failed"},  // TLS 1.1 and nothing newer
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(std::string(c.Port) + " as " + c.Settings.HostName);

@@ -2,24 +2,14 @@
 
 // The Windows security API for the TLS files of this folder only (Schannel
 // through SSPI, and CryptoAPI for certificates): never included by a header
-// that other folders see. windows.h comes first, lean, without the macros that
-// would rename this system's own functions.
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-// windows.h first: the security headers need its types.
+// that other folders see.
+#include "platform/Win32Api.h"
+// windows.h first (above): the security headers need its types.
 #include <wincrypt.h>
 #define SECURITY_WIN32
 #include <schannel.h>
 #include <security.h>
 #include <sspi.h>
-
-#undef DeleteFile
-#undef ReplaceFile
 
 #include <memory>
 #include <string>

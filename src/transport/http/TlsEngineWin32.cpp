@@ -8,7 +8,6 @@
 #include <cstring>
 #include <mutex>
 
-#include "platform/Cp936.h"
 #include "transport/http/NetExceptions.h"
 #include "transport/http/SspiApiWin32.h"
 #include "transport/http/TlsEngine.h"
@@ -127,10 +126,10 @@ class TSchannelEngine final : public TTlsEngine {
   // Loads the extra authorities and takes the process's credentials (raises
   // ETlsError when either fails). Owned by its connection; one thread at a time.
   explicit TSchannelEngine(const TTlsSettings& settings)
-      : host_(settings.HostName), trust_(settings.ExtraCaFile), credentials_(SharedCredentials()) {
-    const std::u16string host16 = Cp936ToUtf16(host_);
-    targetName_.assign(host16.begin(), host16.end());
-  }
+      : host_(settings.HostName),
+        targetName_(Cp936ToWide(host_)),
+        trust_(settings.ExtraCaFile),
+        credentials_(SharedCredentials()) {}
 
   void StartHandshake(std::string& out) override {
     if (context_.Valid()) {

@@ -4,9 +4,9 @@
 // one of the extra authorities is let through that policy.
 #include "transport/http/TlsTrustWin32.h"
 
+#include <cstring>
 #include <string_view>
 
-#include "platform/Cp936.h"
 #include "platform/File.h"
 #include "transport/http/NetExceptions.h"
 
@@ -16,6 +16,8 @@ namespace {
 // A file of authorities is a few hundred kilobytes (a whole system bundle is
 // about 200 KiB); anything far larger is not one, and is not read into memory.
 constexpr std::size_t kMaxCaFileBytes = 4 * 1024 * 1024;
+// SECURITY_FLAG_IGNORE_CERT_CN_INVALID of wininet.h, for the SSL policy's fdwChecks.
+constexpr DWORD kIgnoreNameMismatch = 0x00001000;
 constexpr std::string_view kPemBegin = "-----BEGIN CERTIFICATE-----";
 constexpr std::string_view kPemEnd = "-----END CERTIFICATE-----";
 
@@ -126,11 +128,13 @@ TChainPtr BuildChain(const CERT_CONTEXT* certificate, HCERTSTORE extraStore) {
   return TChainPtr(chain);
 }
 
-// The SSL policy's verdict on `chain` for `host` (0: accepted).
-DWORD PolicyStatus(const CERT_CHAIN_CONTEXT* chain, const std::wstring& host, DWORD flags) {
+// The SSL policy's verdict on `chain` for `host` (0: accepted), with the
+// SECURITY_FLAG_IGNORE_* checks of `ignored` left out.
+DWORD PolicyStatus(const CERT_CHAIN_CONTEXT* chain, const std::wstring& host, DWORD flags, DWORD ignored) {
   SSL_EXTRA_CERT_CHAIN_POLICY_PARA sslPara{};
   sslPara.cbSize = sizeof sslPara;
   sslPara.dwAuthType = AUTHTYPE_SERVER;
+  sslPara.fdwChecks = ignored;
   sslPara.pwszServerName = const_cast<wchar_t*>(host.c_str());
   CERT_CHAIN_POLICY_PARA policyPara{};
   policyPara.cbSize = sizeof policyPara;
@@ -159,6 +163,36 @@ DWORD ChainErrorStatus(DWORD trustErrors) {
   if (trustErrors & CERT_TRUST_INVALID_BASIC_CONSTRAINTS)
     return static_cast<DWORD>(TRUST_E_BASIC_CONSTRAINTS);
   return static_cast<DWORD>(TRUST_E_FAIL);
+}
+
+// True when `host` is an IPv4 address that the certificate names among its
+// subject's alternative names. Wine's SSL policy matches names alone.
+bool NamesAddress(const CERT_CONTEXT* certificate, const std::string& host) {
+  in_addr address{};
+  if (::inet_pton(AF_INET, host.c_str(), &address) != 1) {
+    return false;
+  }
+  const CERT_INFO* info = certificate->pCertInfo;
+  const CERT_EXTENSION* extension =
+      ::CertFindExtension(szOID_SUBJECT_ALT_NAME2, info->cExtension, info->rgExtension);
+  if (!extension) {
+    return false;
+  }
+  CERT_ALT_NAME_INFO* names = nullptr;
+  DWORD size = 0;
+  if (!::CryptDecodeObjectEx(X509_ASN_ENCODING, X509_ALTERNATE_NAME, extension->Value.pbData,
+                             extension->Value.cbData, CRYPT_DECODE_ALLOC_FLAG, nullptr, &names, &size)) {
+    return false;
+  }
+  const std::unique_ptr<CERT_ALT_NAME_INFO, decltype(&::LocalFree)> owned(names, &::LocalFree);
+  for (DWORD i = 0; i < names->cAltEntry; ++i) {
+    const CERT_ALT_NAME_ENTRY& entry = names->rgAltEntry[i];
+    if (entry.dwAltNameChoice == CERT_ALT_NAME_IP_ADDRESS && entry.IPAddress.cbData == sizeof address &&
+        std::memcmp(entry.IPAddress.pbData, &address, sizeof address) == 0) {
+      return true;
+    }
+  }
+  return false;
 }
 
 // True when the top of the chain (a self-signed certificate the system does
@@ -190,8 +224,7 @@ TTlsTrust::TTlsTrust(const std::string& extraCaFile) {
 }
 
 void TTlsTrust::Check(const CERT_CONTEXT* certificate, const std::string& host) const {
-  const std::u16string host16 = Cp936ToUtf16(host);
-  const std::wstring wideHost(host16.begin(), host16.end());
+  const std::wstring wideHost = Cp936ToWide(host);
   const TChainPtr chain = BuildChain(certificate, extraStore_.get());
   DWORD trustErrors = chain->TrustStatus.dwErrorStatus;
   const bool extraTrusted =
@@ -201,8 +234,11 @@ void TTlsTrust::Check(const CERT_CONTEXT* certificate, const std::string& host) 
   }
   // The policy gives the precise reason on Windows; Wine's lets an unknown or
   // missing root pass, so the chain's own verdict is read as well.
-  DWORD status =
-      PolicyStatus(chain.get(), wideHost, extraTrusted ? CERT_CHAIN_POLICY_ALLOW_UNKNOWN_CA_FLAG : 0);
+  const DWORD flags = extraTrusted ? CERT_CHAIN_POLICY_ALLOW_UNKNOWN_CA_FLAG : 0;
+  DWORD status = PolicyStatus(chain.get(), wideHost, flags, 0);
+  if (status == static_cast<DWORD>(CERT_E_CN_NO_MATCH) && NamesAddress(certificate, host)) {
+    status = PolicyStatus(chain.get(), wideHost, flags, kIgnoreNameMismatch);
+  }
   if (status == 0) {
     status = ChainErrorStatus(trustErrors);
   }
