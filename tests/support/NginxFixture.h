@@ -29,10 +29,6 @@ namespace bailan::test {
 // and these redirects between the two:
 //   http  /upgrade/X     302 to https://127.0.0.1:<Good>/files/X
 //   https /downgrade/X   302 to http://127.0.0.1:<Port()>/files/X
-// With SetUpstream(port) the Good server passes /upstream/... on to
-// http://127.0.0.1:<port> unbuffered and without chunking: an answer without a
-// length goes on until its close, and a broken upstream breaks the TLS
-// connection without close_notify.
 //
 //   TNginxFixture nginx;                       // nothing runs yet
 //   nginx.AddFile("setup.zip", bytes);         // before or after Start
@@ -57,8 +53,6 @@ class TNginxFixture {
 
   // Before Start: serve https too (makes the test authority; needs openssl).
   void EnableTls();
-  // Before Start: where /upstream/ on the Good https server leads.
-  void SetUpstream(std::uint16_t port) { upstreamPort_ = port; }
   std::uint16_t TlsPort(TTlsServer server = TTlsServer::Good) const {
     return tlsPorts_[static_cast<std::size_t>(server)];
   }
@@ -98,7 +92,6 @@ class TNginxFixture {
   std::uint16_t port_ = 0;
   std::unique_ptr<TTestAuthority> authority_;  // set by EnableTls
   std::array<std::uint16_t, static_cast<std::size_t>(TTlsServer::Count)> tlsPorts_{};
-  std::uint16_t upstreamPort_ = 0;
   int pid_ = -1;  // Linux only: Debian's nginx is no Windows program
 };
 

@@ -112,6 +112,7 @@ std::string TNginxFixture::ServerBlock(std::uint16_t port, const std::string& ex
          (prefix_ / "root") +
          ";\n"
          "    absolute_redirect off;\n"
+         "    add_header X-Connection $connection always;\n"
          "    location /files/ { }\n"
          "    location = /chain/1 { return 302 /chain/2; }\n"
          "    location = /chain/2 { return 301 /chain/3; }\n"
@@ -145,16 +146,6 @@ std::string TNginxFixture::TlsServerBlock(TTlsServer server) const {
       extra =
           "    location /downgrade/ { rewrite ^/downgrade/(.*)$ http://127.0.0.1:" + std::to_string(port_) +
           "/files/$1 redirect; }\n";
-      if (upstreamPort_ != 0) {
-        extra +=
-            "    location /upstream/ {\n"
-            "      proxy_pass http://127.0.0.1:" +
-            std::to_string(upstreamPort_) +
-            "/;\n"
-            "      proxy_buffering off;\n"
-            "      chunked_transfer_encoding off;\n"
-            "    }\n";
-      }
       break;
     case TTlsServer::WrongName:
       cert = TCert::WrongName;

@@ -157,7 +157,7 @@ class TOpenSslEngine final : public TTlsEngine {
       return;
     }
     if (error == SSL_ERROR_WANT_READ) return;
-    std::string reason = QueuedReason(kHandshakeFailedText);
+    std::string reason = std::string(kHandshakeFailedText) + ": " + QueuedReason("no reason given");
     const long verify = SSL_get_verify_result(ssl_.get());
     if (verify != X509_V_OK) reason += std::string(": ") + X509_verify_cert_error_string(verify);
     throw ETlsError(reason);
