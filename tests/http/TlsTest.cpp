@@ -8,6 +8,7 @@
 #include "HttpTestSupport.h"
 #include "platform/MemoryStream.h"
 #include "support/CuttingRelay.h"
+#include "support/Environment.h"
 #include "support/NginxFixture.h"
 #include "support/Subprocess.h"
 #include "support/TestAuthority.h"
@@ -175,6 +176,35 @@ TEST_F(TlsTest, ABodyUntilTheCloseNeedsCloseNotify) {
       ExpectFailure<ETlsError>([&] { fresh.GetToStream(url, body); }, kClosedWithoutCloseNotifyText);
     }
   }
+}
+
+// The authority reaches bailan-cli by --cacert or BAILAN_CA_FILE; without it
+// the server is unknown.
+TEST_F(TlsTest, TheCliTrustsTheAuthorityItIsGiven) {
+  struct TCase {
+    bool Option;
+    bool Environment;
+    int ExitCode;
+    std::string Output;
+  };
+  const TCase cases[] = {
+      {true, false, 0, "ContentLength=300000\n"},
+      {false, true, 0, "ContentLength=300000\n"},
+      {false, false, 1,
+       "ETlsError: TLS handshake failed: certificate verify failed: unable to get local issuer "
+       "certificate\n"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Output);
+    SetEnvironment(kExtraAuthoritiesVariable, c.Environment ? nginx_->AuthorityFile().c_str() : nullptr);
+    std::vector<std::string> args = {"head", nginx_->TlsUrl("/files/data.bin")};
+    if (c.Option) args.insert(args.begin() + 1, {"--cacert", nginx_->AuthorityFile()});
+    std::string out, err;
+    EXPECT_EQ(RunCli(args, &out, &err), c.ExitCode);
+    EXPECT_EQ(out + err, c.Output);
+  }
+  SetEnvironment(kExtraAuthoritiesVariable, nullptr);
+  EXPECT_EQ(RunCli({"head", nginx_->TlsUrl("/files/data.bin"), "--cacert"}), 2);
 }
 
 }  // namespace
