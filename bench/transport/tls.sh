@@ -49,18 +49,7 @@ scenario() {  # title url tools
   local title="$1" url="$2" tools="$3"
   echo "== $title: ${size_mib} MiB"
   printf '%-8s %4s %8s %8s %10s %s\n' tool run wall_s cpu_s peak_MiB sha256
-  for run in $(seq 1 "$runs"); do
-    for tool in $tools; do
-      local folder="$work/out-$tool-$run"
-      rm -rf "$folder" && mkdir -p "$folder"
-      read -r wall cpu peak < <(run_tool "$tool" "$folder" "$url")
-      local sum ok
-      sum=$(sha256sum "$folder/data.bin" | cut -d' ' -f1)
-      ok=$([ "$sum" = "$expected" ] && echo ok || echo MISMATCH)
-      printf '%-8s %4d %8s %8s %10.1f %s\n' "$tool" "$run" "$wall" "$cpu" "$(echo "$peak / 1024" | bc -l)" "$ok"
-      rm -rf "$folder"
-    done
-  done
+  bench_runs "$runs" "$work" "$url" "$expected" $tools
 }
 
 # One unmeasured fetch warms the server's page cache and the disk.
