@@ -3,7 +3,8 @@
 // when BAILAN_E2E_SERVER_URL ("http://HOST:PORT") is set, the manifest, the
 // showcase page and the licence come from that server, at the paths of the
 // built-in addresses, so that the test serves them on a port it has chosen
-// free. bailan-setup reads no environment but TEMP.
+// free; and BAILAN_CA_FILE names authorities trusted for an https test server.
+// bailan-setup reads no environment but TEMP.
 #include <cstdlib>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "qt/receive/FMain.h"
 #include "receive/GlobalTexts.h"
 #include "receive/ManifestFetch.h"
+#include "transport/http/TrustedAuthorities.h"
 
 namespace {
 
@@ -28,6 +30,7 @@ std::string OnServer(const std::string& url, const std::string& server) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  bailan::TrustAuthoritiesFromEnvironment();
   const char* server = std::getenv(kServerVariable);
   if (server == nullptr || *server == '\0') return bailan::RunInstaller(argc, argv, {});
   const std::string base(server);
