@@ -12,6 +12,7 @@
 #   sni.port              the good certificate for the server name localhost (SNI), the unknown one otherwise
 #   root/hello.txt        "hello over TLS" and a line feed
 #   root/big.bin          the lines 1000000 to 1399999, seven digits and a line feed each
+# Below /chunked/ the same files come without a length (chunked; until the close to HTTP/1.0).
 # nginx also ends when the process that started it (ctest) ends without a stop.
 set -euo pipefail
 readonly START_TRIES=10     # random ports that may be taken by another program
@@ -92,6 +93,12 @@ server_block() {
     ssl_ciphers ${4:-HIGH:!aNULL:!MD5};
     root $state/root;
     location / { }
+    location /chunked/ {
+      alias $state/root/;
+      sub_filter_types *;
+      sub_filter 'no-such-text' 'x';
+      sub_filter_once off;
+    }
   }
 EOF
 }

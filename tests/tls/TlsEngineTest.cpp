@@ -3,13 +3,13 @@
 // ctest names in BAILAN_TLS_PEER).
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "platform/Socket.h"
 #include "support/TempDir.h"
 #include "support/TestServer.h"
+#include "tls/TlsPeer.h"
 #include "transport/http/NetExceptions.h"
 #include "transport/http/TlsEngine.h"
 
@@ -18,24 +18,6 @@ namespace {
 
 constexpr int kWaitMs = 20000;              // one wait for the peer, generous for a loaded machine
 constexpr std::size_t kReceiveMax = 32768;  // as the TCP connection receives
-
-std::string PeerDir() {
-  const char* dir = std::getenv("BAILAN_TLS_PEER");
-  return dir ? dir : "";
-}
-
-std::uint16_t PeerPort(const std::string& name) {
-  return static_cast<std::uint16_t>(std::stoi(test::ReadFileBytes(PeerDir() + "/" + name + ".port")));
-}
-
-// The lines 1000000 to 1399999 of the peer's big.bin.
-std::string BigBody() {
-  std::string body;
-  for (int line = 1000000; line < 1400000; ++line) {
-    body += std::to_string(line) + "\n";
-  }
-  return body;
-}
 
 // One engine over one socket, moved along as the TCP connection moves it.
 class TTlsSession {
@@ -120,13 +102,9 @@ class TTlsSession {
 class TlsEngineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (PeerDir().empty()) {
-      GTEST_SKIP()
-          << "BAILAN_TLS_PEER is not set: ctest starts the TLS peer (cmake/tls-peer.sh) as the fixture "
-             "tls_peer";
-    }
+    if (test::TlsPeerDir().empty()) GTEST_SKIP() << test::TlsPeerMissingReason();
   }
-  static TTlsSettings Trusting(const std::string& host) { return {host, PeerDir() + "/ca.pem"}; }
+  static TTlsSettings Trusting(const std::string& host) { return {host, test::TlsPeerAuthority()}; }
 };
 
 std::string BodyOf(const std::string& response) {
@@ -147,15 +125,15 @@ TEST_F(TlsEngineTest, GetsFilesWhateverTheReceiveSize) {
       {"good", "localhost", "/hello.txt", kReceiveMax, "hello over TLS\n"},
       {"good", "localhost", "/hello.txt", 7,
        "hello over TLS\n"},  // every record, the handshake's too, in pieces
-      {"good", "localhost", "/big.bin", kReceiveMax, BigBody()},
-      {"good", "localhost", "/big.bin", 1000, BigBody()},                    // records split across receives
+      {"good", "localhost", "/big.bin", kReceiveMax, test::TlsPeerBigBody()},
+      {"good", "localhost", "/big.bin", 1000, test::TlsPeerBigBody()},       // records split across receives
       {"good", "127.0.0.1", "/hello.txt", kReceiveMax, "hello over TLS\n"},  // an address as the name
       {"sni", "localhost", "/hello.txt", kReceiveMax, "hello over TLS\n"},   // the right certificate by SNI
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(std::string(c.Port) + " as " + c.Host + ": " + c.Path + " in receives of " +
                  std::to_string(c.ReceiveSize));
-    TTlsSession session(PeerPort(c.Port), Trusting(c.Host), c.ReceiveSize);
+    TTlsSession session(test::TlsPeerPort(c.Port), Trusting(c.Host), c.ReceiveSize);
     std::string response;
     EXPECT_NO_THROW({
       session.Handshake();
@@ -172,7 +150,7 @@ TEST_F(TlsEngineTest, GetsFilesWhateverTheReceiveSize) {
 // Data longer than one record goes out as several, and the peer reads them all:
 // 400 pipelined requests in one Encrypt.
 TEST_F(TlsEngineTest, SendsDataLongerThanOneRecord) {
-  TTlsSession session(PeerPort("good"), Trusting("localhost"));
+  TTlsSession session(test::TlsPeerPort("good"), Trusting("localhost"));
   session.Handshake();
   constexpr int kRequests = 400;
   std::string requests;
@@ -191,7 +169,7 @@ TEST_F(TlsEngineTest, SendsDataLongerThanOneRecord) {
 
 // Our close_notify is a record the peer accepts: nginx answers it by closing.
 TEST_F(TlsEngineTest, ShutdownEndsTheSession) {
-  TTlsSession session(PeerPort("good"), Trusting("localhost"));
+  TTlsSession session(test::TlsPeerPort("good"), Trusting("localhost"));
   session.Handshake();
   session.Close();
   EXPECT_EQ(session.ReadToEnd(), "");
@@ -216,7 +194,7 @@ TEST_F(TlsEngineTest, RefusesPeersWithTheReason) {
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(std::string(c.Port) + " as " + c.Settings.HostName);
-    TTlsSession session(PeerPort(c.Port), c.Settings);
+    TTlsSession session(test::TlsPeerPort(c.Port), c.Settings);
     try {
       session.Handshake();
       ADD_FAILURE() << "the handshake succeeded";
