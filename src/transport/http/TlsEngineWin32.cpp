@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 #include "transport/http/NetExceptions.h"
 #include "transport/http/SspiApiWin32.h"
@@ -26,6 +27,13 @@ constexpr ULONG kContextRequest = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETEC
                                   ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM;
 // The content type of a TLS record that carries an alert (the record's first byte).
 constexpr unsigned char kAlertRecordType = 21;
+// The most bytes that may wait for one record to complete: TLS allows a header
+// and 2^14 + 2048 bytes of protected data, so more without a whole record is
+// no TLS peer, and its bytes are not kept.
+constexpr std::size_t kMaxRecordBytes = 5 + 16384 + 2048;
+// The same for one flight of the handshake (several records, the server's
+// certificate chain among them): real chains take a few kilobytes.
+constexpr std::size_t kMaxHandshakeBytes = 1024 * 1024;
 // A server that asks for a client certificate is answered without one; asking
 // again after that is a failure, not a loop.
 constexpr int kMaxCredentialRetries = 1;
@@ -228,6 +236,14 @@ class TSchannelEngine final : public TTlsEngine {
     }
   }
 
+  // Fails when more than `limit` bytes wait for a record that never completes.
+  void CheckPending(std::size_t limit) const {
+    if (input_.size() > limit) {
+      throw ETlsError("The TLS peer " + host_ + " sent " + std::to_string(input_.size()) +
+                      " bytes without completing a record");
+    }
+  }
+
   // One InitializeSecurityContextW call over the pending input (none for the
   // first). Returns true when the engine should go on with what is left.
   bool HandshakeStep(std::string& out) {
@@ -246,6 +262,7 @@ class TSchannelEngine final : public TTlsEngine {
         credentials_->Handle(), context_.Get(), targetName_.data(), kContextRequest, 0, 0,
         first ? nullptr : &inDesc, 0, context_.ForCreation(), &outDesc, &attributes, nullptr);
     if (status == SEC_E_INCOMPLETE_MESSAGE) {
+      CheckPending(kMaxHandshakeBytes);
       return false;  // the rest of the record is still on its way
     }
     if (FAILED(status)) {
@@ -315,6 +332,7 @@ class TSchannelEngine final : public TTlsEngine {
     const bool alertRecord = static_cast<unsigned char>(input_[0]) == kAlertRecordType;
     SECURITY_STATUS status = ::DecryptMessage(context_.Get(), &message, 0, nullptr);
     if (status == SEC_E_INCOMPLETE_MESSAGE) {
+      CheckPending(kMaxRecordBytes);
       return false;
     }
     if (status != SEC_E_OK && status != SEC_I_RENEGOTIATE && status != SEC_I_CONTEXT_EXPIRED) {
