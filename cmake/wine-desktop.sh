@@ -26,28 +26,17 @@ state=$(cd "$state" && pwd)
 prefix="$state/prefix"
 log="$state/desktop.log"
 
-# is_ours PIDFILE NAME: the pid in PIDFILE, when that process still runs NAME.
-is_ours() {
-  local pid
-  pid=$(cat "$1" 2>/dev/null) || return 1
-  [ -n "$pid" ] && grep -qa -- "$2" "/proc/$pid/cmdline" 2>/dev/null && echo "$pid"
-}
+# shellcheck source=fixture-processes.sh
+. "$here/fixture-processes.sh"
 
 stop() {
-  local pid
   # The watcher first, so that it does not tear down a desktop started after it.
-  if pid=$(is_ours "$state/watcher.pid" wine-desktop.sh) && [ "$pid" != $$ ]; then kill "$pid" 2>/dev/null || true; fi
+  end_watcher "$state/watcher.pid" wine-desktop.sh
   if [ -d "$prefix" ]; then
     WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
     WINEPREFIX="$prefix" timeout "$STOP_SECONDS" /usr/lib/wine/wineserver -w >/dev/null 2>&1 || true
   fi
-  if pid=$(is_ours "$state/xvfb.pid" Xvfb); then
-    kill "$pid" 2>/dev/null || true
-    for _ in $(seq $((STOP_SECONDS * 10))); do
-      kill -0 "$pid" 2>/dev/null || break
-      sleep 0.1
-    done
-  fi
+  end_ours "$state/xvfb.pid" Xvfb "$STOP_SECONDS"
   rm -f "$state/display" "$state/xvfb.pid" "$state/watcher.pid"
 }
 
@@ -84,9 +73,7 @@ boot() {
 
   # Ends everything once the starter is gone without a stop.
   local starter=$PPID
-  setsid bash -c 'while kill -0 "$1" 2>/dev/null; do sleep "$2"; done; exec "$3" stop "$4"' \
-    wine-desktop.sh "$starter" "$WATCH_SECONDS" "$here/wine-desktop.sh" "$state" </dev/null >>"$log" 2>&1 &
-  echo $! >"$state/watcher.pid"
+  watch_starter "$starter" "$WATCH_SECONDS" "$here/wine-desktop.sh" "$state" "$state/watcher.pid" "$log"
   echo "$DISPLAY" >"$state/display"
   echo "wine-desktop: display $DISPLAY, prefix $prefix"
 }

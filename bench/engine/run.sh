@@ -52,18 +52,7 @@ scenario() {  # title directives [tools] [reset-after-bytes]
   printf '%-8s %4s %8s %8s %10s %s\n' tool run wall_s cpu_s peak_MiB sha256
   # One unmeasured fetch warms the server's page cache and the disk.
   rm -rf "$work/warm" && mkdir -p "$work/warm" && curl -s -o "$work/warm/data.bin" "$direct" && rm -rf "$work/warm" && sync
-  for run in $(seq 1 "$runs"); do
-    for tool in $tools; do
-      local folder="$work/out-$tool-$run"
-      rm -rf "$folder" && mkdir -p "$folder"
-      read -r wall cpu peak < <(run_tool "$tool" "$folder" "$url")
-      local sum ok
-      sum=$(sha256sum "$folder/data.bin" | cut -d' ' -f1)
-      ok=$([ "$sum" = "$expected" ] && echo ok || echo MISMATCH)
-      printf '%-8s %4d %8s %8s %10.1f %s\n' "$tool" "$run" "$wall" "$cpu" "$(echo "$peak / 1024" | bc -l)" "$ok"
-      rm -rf "$folder"
-    done
-  done
+  bench_runs "$runs" "$work" "$url" "$expected" $tools
   bench_nginx_stop
   if [ -n "$proxy_pid" ]; then kill "$proxy_pid" 2>/dev/null || true; proxy_pid=""; fi
 }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Starts and stops Debian's nginx on a free loopback port for the benchmarks.
+# Also bench_measure (time one command) and bench_runs (a table of runs).
 #   source bench/lib/nginx.sh
 #   bench_nginx_start ROOT [DIRECTIVES]   # serves ROOT at /, sets NGINX_PORT
 #   bench_nginx_stop
@@ -66,4 +67,26 @@ bench_measure() {
   /usr/bin/time -f '%e %U %S %M' -o "$out" "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; rm -f "$out"; return 1; }
   awk '{ printf "%.2f %.2f %d\n", $1, $2 + $3, $4 }' "$out"
   rm -f "$out"
+}
+
+# RUNS rounds of every TOOL receiving URL into a fresh folder under WORK, one
+# table line each (wall and CPU seconds, peak MiB, whether data.bin's SHA-256
+# is EXPECTED). The caller defines run_tool NAME FOLDER URL, which runs one tool
+# through bench_measure.
+#   bench_runs RUNS WORK URL EXPECTED TOOL...
+bench_runs() {
+  local runs="$1" work="$2" url="$3" expected="$4"
+  shift 4
+  for run in $(seq 1 "$runs"); do
+    for tool in "$@"; do
+      local folder="$work/out-$tool-$run"
+      rm -rf "$folder" && mkdir -p "$folder"
+      read -r wall cpu peak < <(run_tool "$tool" "$folder" "$url")
+      local sum ok
+      sum=$(sha256sum "$folder/data.bin" | cut -d' ' -f1)
+      ok=$([ "$sum" = "$expected" ] && echo ok || echo MISMATCH)
+      printf '%-8s %4d %8s %8s %10.1f %s\n' "$tool" "$run" "$wall" "$cpu" "$(echo "$peak / 1024" | bc -l)" "$ok"
+      rm -rf "$folder"
+    done
+  done
 }

@@ -43,8 +43,11 @@ std::string ProbedSizeLine(std::int32_t total) {
   return Format(Cp("重新取得资源原始大小：%d 字节。").c_str(), total);
 }
 
-// The failure of a try in a retry line: what the user can make of it.
-std::string FailurePhrase(const std::string& className) {
+// The failure of a try in a retry line: what the user can make of it. A TLS
+// failure carries its reason (an expired or foreign certificate, a cut
+// connection), which the user cannot guess otherwise.
+std::string FailurePhrase(const std::string& className, const std::string& message) {
+  if (className == "ETlsError") return Cp("安全连接失败（") + message + Cp("）");
   if (className == "EReadTimeout") return Cp("接收超时");
   if (className == "EConnectException" || className == "EConnectTimeout" || className == "ESocketError")
     return Cp("连接失败");
@@ -363,7 +366,8 @@ void TDownloadManager::ScheduleRetry(std::int32_t k, const TSegmentOutcome& outc
           : static_cast<std::uint32_t>(std::min<std::int64_t>(pause, EngineSettings().RetryMaxPauseMs));
   slot.WaitStart = GetTickCount32();
   slot.Waiting = true;
-  Job->Log.Add(Format(Cp("线程%d：%s，%d秒后第%d次重试.").c_str(), k, FailurePhrase(outcome.ErrorClass),
+  Job->Log.Add(Format(Cp("线程%d：%s，%d秒后第%d次重试.").c_str(), k,
+                      FailurePhrase(outcome.ErrorClass, outcome.ErrorMessage),
                       static_cast<int>((slot.PauseMs + 999) / 1000), slot.Failures));
 }
 

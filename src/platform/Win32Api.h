@@ -1,7 +1,7 @@
 #pragma once
 
-// The Windows API for the Win32 files of this folder only: never included by a
-// header that other folders see. WIN32_LEAN_AND_MEAN keeps the old Winsock out
+// The Windows API for the Win32 files of the core only: never included by a
+// header that code of another host sees. WIN32_LEAN_AND_MEAN keeps the old Winsock out
 // of windows.h so that Winsock 2 can follow, and the macros that would rename
 // this system's own functions are taken away.
 #ifndef NOMINMAX

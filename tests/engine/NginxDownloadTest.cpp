@@ -1,11 +1,14 @@
 // The transfer engine against nginx, a server none of us wrote.
 #include <gtest/gtest.h>
 
+#include "engine/EngineSettings.h"
 #include "platform/FileSystem.h"
 #include "platform/Thread.h"
 #include "support/EngineRun.h"
 #include "support/NginxFixture.h"
 #include "support/TempDir.h"
+#include "support/TestAuthority.h"
+#include "transport/http/TrustedAuthorities.h"
 
 namespace bailan {
 namespace {
@@ -15,6 +18,7 @@ using test::ReadFileBytes;
 using test::TEngineRun;
 using test::TNginxFixture;
 using test::TTempDir;
+using test::TTestAuthority;
 using test::WriteFileBytes;
 
 class NginxDownload : public ::testing::Test {
@@ -45,11 +49,22 @@ TEST_F(NginxDownload, ThreeRangesMakeTheWholeFile) {
   EXPECT_EQ(run.UntimedLog().back(), LogText("资源接收完成."));
 }
 
-TEST_F(NginxDownload, StopAndResumeGiveTheSameBytes) {
+// Plain and over TLS (with the test authority trusted).
+class NginxResume : public NginxDownload, public ::testing::WithParamInterface<bool> {
+ protected:
+  void TearDown() override { SetExtraTrustedAuthorities(""); }
+};
+
+TEST_P(NginxResume, StopAndResumeGiveTheSameBytes) {
   constexpr std::int64_t kSize = 64 * 1048576;
   nginx.AddPatternFile("big.bin", kSize);
+  if (GetParam()) {
+    if (!TTestAuthority::Available()) GTEST_SKIP() << TTestAuthority::UnavailableReason();
+    nginx.EnableTls();
+    SetExtraTrustedAuthorities(nginx.AuthorityFile());
+  }
   nginx.Start();
-  TEngineRun run(nginx.Url("/files/big.bin"), dir.Path());
+  TEngineRun run(GetParam() ? nginx.TlsUrl("/files/big.bin") : nginx.Url("/files/big.bin"), dir.Path());
   run.Job->StartDownload();
   for (int i = 0; i < 4000 && run.Job->ReceivedSize < 1048576; ++i) SleepMs(1);
   run.Job->RequestStop();
@@ -60,6 +75,45 @@ TEST_F(NginxDownload, StopAndResumeGiveTheSameBytes) {
   ASSERT_TRUE(run.RunToEnd(60000));
   EXPECT_EQ(run.UntimedLog().front(), LogText("取得资源原始大小：67108864 字节。"));
   EXPECT_TRUE(MatchesPattern(ReadFileBytes(dir / "big.bin"), kSize));
+}
+
+INSTANTIATE_TEST_SUITE_P(PlainAndTls, NginxResume, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Tls" : "Plain"; });
+
+// A server whose certificate fails: the size probe's failure is the run's
+// error, a segment's is its retry line, both with the reason.
+TEST_F(NginxDownload, ATlsFailureGivesItsReason) {
+  if (!TTestAuthority::Available()) GTEST_SKIP() << TTestAuthority::UnavailableReason();
+  nginx.EnableTls();
+  nginx.AddFile("a.bin", "abc");
+  nginx.Start();
+  SetExtraTrustedAuthorities(nginx.AuthorityFile());
+  const std::string reason = "TLS handshake failed: certificate verify failed: certificate has expired";
+  const std::string url = nginx.TlsUrl("/files/a.bin", TNginxFixture::TTlsServer::Expired);
+  {
+    TEngineRun probe(url, dir.Path());  // holds the local name while it lives
+    ASSERT_TRUE(probe.RunToEnd());
+    EXPECT_EQ(probe.Job->RunErrorClass(), "ETlsError");
+    EXPECT_EQ(probe.Job->RunErrorMessage(), reason);
+  }
+
+  // A resume file: no probe, the segment meets the certificate.
+  WriteFileBytes(dir / "a.bin.rpc", std::string(3, '\0'));
+  WriteFileBytes(dir / "a.bin.rpc.cfg", test::ResumeFileImage(3, 1, {{0, 3, 0}}));
+  EngineSettings().MaxTriesWithoutData = 2;
+  EngineSettings().RetryFirstPauseMs = 50;
+  TEngineRun segment(url, dir.Path());
+  const bool ended = segment.RunToEnd();
+  EngineSettings().MaxTriesWithoutData = 8;
+  EngineSettings().RetryFirstPauseMs = 1000;
+  SetExtraTrustedAuthorities("");
+  ASSERT_TRUE(ended);
+  const std::vector<std::string> log = segment.UntimedLog();
+  EXPECT_NE(std::find(log.begin(), log.end(),
+                      LogText("线程1：安全连接失败（") + reason + LogText("），1秒后第1次重试.")),
+            log.end())
+      << ::testing::PrintToString(log);
+  EXPECT_FALSE(FileExists(dir / "a.bin"));
 }
 
 TEST_F(NginxDownload, RedirectChainIsFollowedForEveryRequest) {

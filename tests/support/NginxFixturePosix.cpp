@@ -92,6 +92,80 @@ std::string TNginxFixture::ErrorLog() const {
   }
 }
 
+void TNginxFixture::EnableTls() {
+  if (!authority_) authority_ = std::make_unique<TTestAuthority>();
+}
+
+std::string TNginxFixture::TlsUrl(const std::string& path, TTlsServer server) const {
+  return "https://127.0.0.1:" + std::to_string(TlsPort(server)) + path;
+}
+
+// One server on 127.0.0.1:<port> with the locations every server has; `extra`
+// goes inside the block (the listen options, TLS settings, more locations).
+std::string TNginxFixture::ServerBlock(std::uint16_t port, const std::string& extra) const {
+  const std::string files = prefix_ / "root/files/";
+  return "  server {\n"
+         "    listen 127.0.0.1:" +
+         std::to_string(port) + extra +
+         "    server_name localhost;\n"
+         "    root " +
+         (prefix_ / "root") +
+         ";\n"
+         "    absolute_redirect off;\n"
+         "    add_header X-Connection $connection always;\n"
+         "    location /files/ { }\n"
+         "    location = /chain/1 { return 302 /chain/2; }\n"
+         "    location = /chain/2 { return 301 /chain/3; }\n"
+         "    location = /chain/3 { return 307 ../files/chain-target.txt; }\n"
+         "    location /chunked/ {\n"
+         "      alias " +
+         files +
+         ";\n"
+         "      sub_filter_types *;\n"
+         "      sub_filter 'no-such-text' 'x';\n"
+         "      sub_filter_once off;\n"
+         "    }\n"
+         "    location /close/ {\n"
+         "      alias " +
+         files +
+         ";\n"
+         "      keepalive_timeout 0;\n"
+         "    }\n"
+         "  }\n";
+}
+
+std::string TNginxFixture::TlsServerBlock(TTlsServer server) const {
+  using TCert = TTestAuthority::TCert;
+  TCert cert = TCert::Good;
+  // TLS 1.1 signs its handshake with SHA-1, which OpenSSL 3 allows only at
+  // security level 0.
+  std::string protocols = "    ssl_protocols TLSv1.2 TLSv1.3;\n";
+  std::string extra;
+  switch (server) {
+    case TTlsServer::Good:
+      extra =
+          "    location /downgrade/ { rewrite ^/downgrade/(.*)$ http://127.0.0.1:" + std::to_string(port_) +
+          "/files/$1 redirect; }\n";
+      break;
+    case TTlsServer::WrongName:
+      cert = TCert::WrongName;
+      break;
+    case TTlsServer::Expired:
+      cert = TCert::Expired;
+      break;
+    case TTlsServer::UnknownAuthority:
+      cert = TCert::UnknownAuthority;
+      break;
+    case TTlsServer::Tls11Only:
+    case TTlsServer::Count:
+      protocols = "    ssl_protocols TLSv1.1;\n    ssl_ciphers DEFAULT:@SECLEVEL=0;\n";
+      break;
+  }
+  return ServerBlock(TlsPort(server), " ssl;\n" + protocols + "    ssl_certificate " +
+                                          authority_->CertFile(cert) + ";\n    ssl_certificate_key " +
+                                          authority_->KeyFile() + ";\n" + extra);
+}
+
 void TNginxFixture::WriteConfiguration() const {
   const std::string temp = prefix_ / "temp";
   std::string conf;
@@ -127,37 +201,17 @@ void TNginxFixture::WriteConfiguration() const {
       temp +
       "/uwsgi;\n"
       "  scgi_temp_path " +
-      temp +
-      "/scgi;\n"
-      "  server {\n"
-      "    listen 127.0.0.1:" +
-      std::to_string(port_) +
-      ";\n"
-      "    server_name localhost;\n"
-      "    root " +
-      (prefix_ / "root") +
-      ";\n"
-      "    absolute_redirect off;\n"
-      "    location /files/ { }\n"
-      "    location = /chain/1 { return 302 /chain/2; }\n"
-      "    location = /chain/2 { return 301 /chain/3; }\n"
-      "    location = /chain/3 { return 307 ../files/chain-target.txt; }\n"
-      "    location /chunked/ {\n"
-      "      alias " +
-      (prefix_ / "root/files/") +
-      ";\n"
-      "      sub_filter_types *;\n"
-      "      sub_filter 'no-such-text' 'x';\n"
-      "      sub_filter_once off;\n"
-      "    }\n"
-      "    location /close/ {\n"
-      "      alias " +
-      (prefix_ / "root/files/") +
-      ";\n"
-      "      keepalive_timeout 0;\n"
-      "    }\n"
-      "  }\n"
-      "}\n";
+      temp + "/scgi;\n";
+  std::string plainExtra = ";\n";
+  if (authority_) {
+    plainExtra +=
+        "    location /upgrade/ { rewrite ^/upgrade/(.*)$ " + TlsUrl("/files/$1") + " redirect; }\n";
+  }
+  conf += ServerBlock(port_, plainExtra);
+  if (authority_) {
+    for (std::size_t i = 0; i < tlsPorts_.size(); ++i) conf += TlsServerBlock(static_cast<TTlsServer>(i));
+  }
+  conf += "}\n";
   WriteFileBytes(prefix_ / "nginx.conf", conf);
 }
 
@@ -166,6 +220,9 @@ void TNginxFixture::Start() {
   if (binary.empty()) throw std::runtime_error("nginx is not installed");
   for (int attempt = 0; attempt < kStartAttempts; ++attempt) {
     port_ = FreeLoopbackPort();
+    if (authority_) {
+      for (std::uint16_t& port : tlsPorts_) port = FreeLoopbackPort();
+    }
     WriteConfiguration();
     const std::string prefix = prefix_.Path() + "/";
     const std::string conf = prefix_ / "nginx.conf";

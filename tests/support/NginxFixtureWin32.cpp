@@ -28,6 +28,14 @@ void TNginxFixture::Start() {
 
 void TNginxFixture::Stop() {}
 
+void TNginxFixture::EnableTls() {
+  throw std::runtime_error(kNoNginx);
+}
+
+std::string TNginxFixture::TlsUrl(const std::string& path, TTlsServer server) const {
+  return "https://127.0.0.1:" + std::to_string(TlsPort(server)) + path;
+}
+
 void TNginxFixture::AddFile(const std::string&, const std::string&) {
   throw std::runtime_error(kNoNginx);
 }

@@ -1,5 +1,5 @@
 // bailan-cli fetch [--segments N] [--no-extract] [--read-timeout MS] [--retries N]
-//                  [--retry-wait S] URL FOLDER:
+//                  [--retry-wait S] [--cacert FILE] URL FOLDER:
 // receives one resource as the installer does (one pending record, one job, N
 // segments), printing the job's log lines as they are added and its progress on
 // stderr. Ctrl-C (or SIGTERM, or closing the terminal; Ctrl-Break on Windows)
@@ -12,6 +12,7 @@
 
 #include "CliCommand.h"
 #include "FetchProgress.h"
+#include "HttpArguments.h"
 #include "engine/DownloadJob.h"
 #include "engine/DownloadManager.h"
 #include "engine/EngineSettings.h"
@@ -44,7 +45,10 @@ struct TFetchArgs {
 bool ParseArgs(const std::vector<std::string>& args, TFetchArgs& out) {
   std::vector<std::string> positional;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--segments" && i + 1 < args.size()) {
+    bool ok = true;
+    if (TakeCaCertOption(args, i, ok)) {
+      if (!ok) return false;
+    } else if (args[i] == "--segments" && i + 1 < args.size()) {
       char* end = nullptr;
       long n = std::strtol(args[++i].c_str(), &end, 10);
       if (*end != '\0' || n < 1 || n > 10) return false;
@@ -146,9 +150,10 @@ int RunFetch(const std::vector<std::string>& args) {
   return ReportNotReceived(StopRequested(), sizeUnknown);
 }
 
-const TCliCommand kFetch(
-    "fetch", "[--segments N] [--no-extract] [--read-timeout MS] [--retries N] [--retry-wait S] URL FOLDER",
-    RunFetch);
+const TCliCommand kFetch("fetch",
+                         "[--segments N] [--no-extract] [--read-timeout MS] [--retries N] [--retry-wait S] "
+                         "[--cacert FILE] URL FOLDER",
+                         RunFetch);
 
 }  // namespace
 }  // namespace bailan::cli

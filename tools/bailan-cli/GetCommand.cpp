@@ -1,4 +1,4 @@
-// bailan-cli get [--read-timeout MS] URL FILE: the installer's manifest fetch.
+// bailan-cli get [--read-timeout MS] [--cacert FILE] URL FILE: the manifest fetch.
 // Sends its GET (default user agent, redirects followed) and writes the body of
 // the final answer into FILE, which is created or replaced.
 #include <string>
@@ -26,7 +26,7 @@ int RunGet(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
-const TCliCommand kGet("get", "[--read-timeout MS] URL FILE", RunGet);
+const TCliCommand kGet("get", "[--read-timeout MS] [--cacert FILE] URL FILE", RunGet);
 
 }  // namespace
 }  // namespace bailan::cli

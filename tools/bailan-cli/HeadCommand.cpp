@@ -1,4 +1,4 @@
-// bailan-cli head [--read-timeout MS] URL: the installer's size probe. Sends the
+// bailan-cli head [--read-timeout MS] [--cacert FILE] URL: the installer's size probe. Sends the
 // probe's HEAD request (its user agent, redirects followed) and prints
 // "ContentLength=N", N being -1 when the answer gave no size.
 #include <cstdio>
@@ -26,7 +26,7 @@ int RunHead(const std::vector<std::string>& args) {
   return std::fflush(stdout) == 0 ? kExitOk : kExitFailure;
 }
 
-const TCliCommand kHead("head", "[--read-timeout MS] URL", RunHead);
+const TCliCommand kHead("head", "[--read-timeout MS] [--cacert FILE] URL", RunHead);
 
 }  // namespace
 }  // namespace bailan::cli

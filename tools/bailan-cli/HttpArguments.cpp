@@ -4,6 +4,7 @@
 
 #include "platform/Console.h"
 #include "transport/http/TextUtil.h"
+#include "transport/http/TrustedAuthorities.h"
 
 namespace bailan::cli {
 
@@ -14,7 +15,10 @@ bool ParseHttpArguments(const std::vector<std::string>& args, std::size_t positi
   readTimeout = kDefaultReadTimeoutMs;
   positional.clear();
   for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--read-timeout") {
+    bool ok = true;
+    if (TakeCaCertOption(args, i, ok)) {
+      if (!ok) return false;
+    } else if (args[i] == "--read-timeout") {
       if (i + 1 >= args.size()) return false;
       std::optional<std::int32_t> value = ParseInt32(args[++i]);
       if (!value || *value < 0) return false;
@@ -24,6 +28,13 @@ bool ParseHttpArguments(const std::vector<std::string>& args, std::size_t positi
     }
   }
   return positional.size() == positionalCount;
+}
+
+bool TakeCaCertOption(const std::vector<std::string>& args, std::size_t& i, bool& ok) {
+  if (args[i] != "--cacert") return false;
+  ok = i + 1 < args.size() && !args[i + 1].empty();
+  if (ok) SetExtraTrustedAuthorities(args[++i]);
+  return true;
 }
 
 }  // namespace bailan::cli

@@ -7,10 +7,12 @@
 #include "CliCommand.h"
 #include "platform/Console.h"
 #include "platform/Exception.h"
+#include "transport/http/TrustedAuthorities.h"
 
 int main(int argc, char** argv) {
   using namespace bailan::cli;
   bailan::PrepareConsoleOutput();
+  bailan::TrustAuthoritiesFromEnvironment();  // --cacert, taken later, overrides it
   std::vector<std::string> args = bailan::ProgramArguments(argc, argv);
   if (args.empty()) return UsageError();
   const TCliCommand* command = TCliCommand::Find(args.front());

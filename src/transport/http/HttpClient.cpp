@@ -6,6 +6,7 @@
 #include "transport/http/RequestPath.h"
 #include "transport/http/ResponseHeadReader.h"
 #include "transport/http/TextUtil.h"
+#include "transport/http/TrustedAuthorities.h"
 #include "transport/http/Uri.h"
 
 namespace bailan {
@@ -53,9 +54,9 @@ void THttpClient::PerformRequest(THttpMethod method, const std::string& url, con
   const std::int64_t targetStart = target ? target->Position() : 0;
   std::string nextUrl = url;
   try {
-    for (;;) {
+    for (bool redirected = false;; redirected = true) {
       ++redirectCount_;
-      PrepareRequest(method, nextUrl, source);
+      PrepareRequest(method, nextUrl, source, redirected);
       ExchangeHeads(method, source);
       if (observer_) observer_(Response);
       if (DecideOnResponse(method, target, targetStart) == TDecision::Done) break;
@@ -69,8 +70,14 @@ void THttpClient::PerformRequest(THttpMethod method, const std::string& url, con
   redirectCount_ = 0;
 }
 
-void THttpClient::PrepareRequest(THttpMethod method, const std::string& url, const std::string* source) {
+bool THttpClient::IsTls() const {
+  return SameTextIgnoreCase(scheme_, "https");
+}
+
+void THttpClient::PrepareRequest(THttpMethod method, const std::string& url, const std::string* source,
+                                 bool redirected) {
   TUri uri(url);
+  const bool wasTls = IsTls();
   if (!uri.Username.empty()) {
     Request.Username = uri.Username;
     Request.Password = uri.Password;
@@ -80,7 +87,15 @@ void THttpClient::PrepareRequest(THttpMethod method, const std::string& url, con
   params_ = uri.Params;
   const bool newHost = !uri.Host.empty();
   if (newHost) host_ = uri.Host;
-  scheme_ = uri.Scheme.empty() ? "http" : uri.Scheme;
+  // A relative URL keeps the scheme of the one it is resolved against.
+  if (!uri.Scheme.empty()) {
+    scheme_ = uri.Scheme;
+  } else if (newHost || scheme_.empty()) {
+    scheme_ = "http";
+  }
+  // What came over TLS must not lead the client on to plain HTTP, where anyone
+  // on the way could answer in the server's name.
+  if (redirected && wasTls && !IsTls()) throw ETlsError(std::string(kRedirectToPlainText) + ": " + url);
   TakePort(uri.Port, newHost);
 
   target_ = (method == THttpMethod::hmOptions && document_ == "*") ? "*" : path_ + document_ + params_;
@@ -139,12 +154,15 @@ bool THttpClient::IsLostConnection(const ENetException& error) {
 bool THttpClient::ChooseConnection() {
   std::optional<std::int32_t> port = ParseInt32(port_);
   if (!port || *port < 0 || *port > kMaxPort) RaiseNotAnInteger(port_);
-  if (!SameTextIgnoreCase(host_, connection_.Host()) || *port != connection_.Port()) {
+  // A kept-alive connection serves only the same scheme, host and port.
+  if (!SameTextIgnoreCase(host_, connection_.Host()) || *port != connection_.Port() ||
+      IsTls() != connection_.UsesTls()) {
     connection_.CloseConnection();
     connection_.SetHost(host_);
     connection_.SetPort(static_cast<std::uint16_t>(*port));
+    connection_.SetTls(IsTls() ? std::optional<TTlsSettings>(TTlsSettings{host_, ExtraTrustedAuthorities()})
+                               : std::nullopt);
   }
-  if (SameTextIgnoreCase(scheme_, "https")) throw EIOHandlerPropInvalid(kIOHandlerPropInvalidText);
   if (!KeepConnection()) connection_.CloseConnection();
   connection_.SetReadTimeout(readTimeout_);
   connection_.PollForClose();

@@ -14,10 +14,11 @@
 
 namespace bailan {
 
-// The HTTP/1.1 client: plain HTTP over one TCP connection, no TLS, no proxy, no
-// compression. One object serves one operation on one thread: GetToStream,
-// HeadRequest or PerformRequest. Failures raise the classes of NetExceptions.h
-// (and EConvertError for numbers that do not convert).
+// The HTTP/1.1 client over one TCP connection, plain or (scheme https) TLS
+// with the system's trusted authorities and ExtraTrustedAuthorities(); no
+// proxy, no compression. A redirect from https to http is refused. One object serves one operation on one
+// thread: GetToStream, HeadRequest or PerformRequest. Failures raise the classes of NetExceptions.h (and
+// EConvertError for numbers that do not convert).
 class THttpClient {
  public:
   static constexpr int kDefaultRedirectMaximum =
@@ -84,7 +85,8 @@ class THttpClient {
  private:
   enum class TDecision { Done, FollowRedirect };
 
-  void PrepareRequest(THttpMethod method, const std::string& url, const std::string* source);
+  void PrepareRequest(THttpMethod method, const std::string& url, const std::string* source, bool redirected);
+  bool IsTls() const;
   void TakePort(const std::string& newPort, bool newHost);
   // Opens the connection for the next request unless a kept-alive one serves;
   // true when one is reused.

@@ -34,6 +34,9 @@ inline constexpr const char* kResponseHeadTooLongText = "Response head too long.
 inline constexpr const char* kIOHandlerPropInvalidText = "IOHandler value is not valid";
 inline constexpr const char* kUndefinedSituationText = "Undefined situation";
 inline constexpr const char* kRequestMethodNeeds11Text = "This request method is supported in HTTP 1.1";
+inline constexpr const char* kClosedWithoutCloseNotifyText = "connection closed without close_notify";
+inline constexpr const char* kClosedInHandshakeText = "connection closed during the TLS handshake";
+inline constexpr const char* kRedirectToPlainText = "redirect from https to plain http refused";
 
 // A socket failure: the Windows Sockets error number and the message
 // "Socket Error # <number>\r\n<text>".

@@ -56,6 +56,8 @@ void TTcpConnection::OpenConnection(int timeoutMs) {
   if (socket_.IsOpen()) throw EAlreadyConnected(kAlreadyConnectedText);
   ClearInput();
   closedByPeer_ = false;
+  closedWithoutNotify_ = false;
+  tls_.reset();
   TIPv4Address address = ResolveHost(host_);
   int error = 0;
   if (canceller_ && canceller_->Cancelled()) throw EConnectException(kWsaEConnAborted);
@@ -71,6 +73,34 @@ void TTcpConnection::OpenConnection(int timeoutMs) {
   if (canceller_ && canceller_->Cancelled()) {  // a connect cut short may look finished
     socket_.Close();
     throw EConnectException(kWsaEConnAborted);
+  }
+  if (tlsSettings_) Handshake();
+}
+
+// The TLS handshake on the fresh socket: every wait for the server's records is
+// one read wait (read time-out, anti-freeze, canceller). A failure closes the
+// socket.
+void TTcpConnection::Handshake() {
+  try {
+    tls_ = CreateTlsEngine(*tlsSettings_);
+    std::string out;
+    tls_->StartHandshake(out);
+    for (;;) {
+      SendRaw(out);
+      out.clear();
+      if (tls_->HandshakeDone()) return;
+      if (WaitReadable(readTimeout_) == TSocketWait::TimedOut) throw EReadTimeout(kReadTimeoutText);
+      char raw[kRecvBufferSize];
+      int error = 0;
+      const std::ptrdiff_t received = socket_.Receive(raw, sizeof raw, false, error);
+      if (received == 0) throw ETlsError(kClosedInHandshakeText);
+      if (received < 0) throw ESocketError(error);
+      tls_->Feed(std::string_view(raw, static_cast<std::size_t>(received)), out);
+    }
+  } catch (...) {
+    tls_.reset();
+    socket_.Close();
+    throw;
   }
 }
 
@@ -108,6 +138,18 @@ void TTcpConnection::WaitForConnect(int timeoutMs) {
 }
 
 void TTcpConnection::CloseConnection() {
+  if (tls_ && socket_.IsOpen() && !closedByPeer_) {
+    // Our close_notify, so that the peer sees an orderly end; it may be gone already.
+    std::string out;
+    try {
+      tls_->Shutdown(out);
+      int error = 0;
+      socket_.Send(out.data(), out.size(), error);
+    } catch (const ENetException&) {
+      // Closing anyway.
+    }
+  }
+  tls_.reset();
   socket_.Close();
   closedByPeer_ = true;
 }
@@ -160,19 +202,24 @@ TSocketWait TTcpConnection::WaitReadable(int waitMs) {
   }
 }
 
+// Room for one receive of kRecvBufferSize bytes behind the input buffer's tail.
+void TTcpConnection::ReserveInputRoom() {
+  if (buffer_.size() - tail_ >= kRecvBufferSize) return;
+  if (head_ > 0) {
+    std::memmove(buffer_.data(), buffer_.data() + head_, tail_ - head_);
+    tail_ -= head_;
+    head_ = 0;
+  }
+  if (buffer_.size() - tail_ < kRecvBufferSize) {
+    buffer_.resize(std::max(tail_ + kRecvBufferSize, kInputBufferReserve));
+  }
+}
+
 // One receive of up to kRecvBufferSize bytes appended to the input buffer.
 // Returns false when `dontWait` found nothing to take.
 bool TTcpConnection::ReceiveIntoBuffer(bool dontWait, bool raise) {
-  if (buffer_.size() - tail_ < kRecvBufferSize) {
-    if (head_ > 0) {
-      std::memmove(buffer_.data(), buffer_.data() + head_, tail_ - head_);
-      tail_ -= head_;
-      head_ = 0;
-    }
-    if (buffer_.size() - tail_ < kRecvBufferSize) {
-      buffer_.resize(std::max(tail_ + kRecvBufferSize, kInputBufferReserve));
-    }
-  }
+  if (tls_) return ReceiveDecrypted(dontWait, raise);
+  ReserveInputRoom();
   int error = 0;
   std::ptrdiff_t received = socket_.Receive(buffer_.data() + tail_, kRecvBufferSize, dontWait, error);
   if (received > 0) {
@@ -180,10 +227,58 @@ bool TTcpConnection::ReceiveIntoBuffer(bool dontWait, bool raise) {
     return true;
   }
   if (received == 0) {
-    closedByPeer_ = true;
-    ApplyCloseRule(raise);
+    PeerHasClosed(raise, true);
     return true;
   }
+  return ReceiveFailed(dontWait, error);
+}
+
+// The TLS side of ReceiveIntoBuffer: decrypted bytes already waiting come
+// first; otherwise one receive (while `dontWait` finds bytes, as many as it
+// takes to complete a record) is fed to the session.
+bool TTcpConnection::ReceiveDecrypted(bool dontWait, bool raise) {
+  for (;;) {
+    if (TakeDecrypted()) return true;
+    if (tls_->PeerClosed()) {
+      PeerHasClosed(raise, true);
+      return true;
+    }
+    char raw[kRecvBufferSize];
+    int error = 0;
+    const std::ptrdiff_t received = socket_.Receive(raw, sizeof raw, dontWait, error);
+    if (received == 0) {
+      PeerHasClosed(raise, false);
+      return true;
+    }
+    if (received < 0) return ReceiveFailed(dontWait, error);
+    std::string out;
+    tls_->Feed(std::string_view(raw, static_cast<std::size_t>(received)), out);
+    SendRaw(out);
+    if (!dontWait) {
+      TakeDecrypted();
+      return true;
+    }
+  }
+}
+
+// Moves the session's decrypted bytes to the input buffer; true when there were any.
+bool TTcpConnection::TakeDecrypted() {
+  ReserveInputRoom();
+  std::string out;
+  const std::size_t taken = tls_->ReadPlain(buffer_.data() + tail_, kRecvBufferSize, out);
+  SendRaw(out);
+  tail_ += taken;
+  return taken > 0;
+}
+
+// The peer ended the connection: over TLS an orderly end needs its close_notify.
+void TTcpConnection::PeerHasClosed(bool raise, bool withCloseNotify) {
+  if (!withCloseNotify) closedWithoutNotify_ = true;
+  closedByPeer_ = true;
+  ApplyCloseRule(raise);
+}
+
+bool TTcpConnection::ReceiveFailed(bool dontWait, int error) {
   if (dontWait && error == kWsaEWouldBlock) return false;
   if (IsAbortError(error)) {
     socket_.Close();
@@ -198,6 +293,12 @@ bool TTcpConnection::ReceiveIntoBuffer(bool dontWait, bool raise) {
 TTcpConnection::TFillResult TTcpConnection::Fill(bool raiseOnClose, bool raiseOnTimeout, int waitMs) {
   if (ApplyCloseRule(raiseOnClose) && !socket_.IsOpen()) {
     if (raiseOnClose) throw ENotConnected(kNotConnectedText);
+    return TFillResult::Closed;
+  }
+  // Decrypted bytes may wait inside the session while the socket has none.
+  if (tls_ && TakeDecrypted()) return TFillResult::Received;
+  if (tls_ && tls_->PeerClosed()) {
+    PeerHasClosed(raiseOnClose, true);
     return TFillResult::Closed;
   }
   const std::size_t before = tail_ - head_;
@@ -227,6 +328,16 @@ void TTcpConnection::SendBytes(std::string_view bytes) {
     throw EConnClosedGracefully(kConnClosedGracefullyText);
   }
   if (!socket_.IsOpen()) throw ENotConnected(kNotConnectedText);
+  if (!tls_) {
+    SendRaw(bytes);
+    return;
+  }
+  std::string out;
+  tls_->Encrypt(bytes, out);
+  SendRaw(out);
+}
+
+void TTcpConnection::SendRaw(std::string_view bytes) {
   while (!bytes.empty()) {
     int error = 0;
     std::ptrdiff_t sent = socket_.Send(bytes.data(), bytes.size(), error);
@@ -327,12 +438,15 @@ void TTcpConnection::ReadBlocksToStream(TStream& target, std::int64_t count, boo
       EnsureBuffered(block);
     } catch (const EConnClosedGracefully&) {
       WriteBuffered(target, std::min(block, Buffered()));
-      if (untilClose) return;
-      throw;
+      if (!untilClose) throw;
+      break;
     }
     WriteBuffered(target, block);
     remaining -= static_cast<std::int64_t>(block);
   }
+  // Over TLS a body that lasts until the close is whole only with the peer's
+  // close_notify: a bare TCP close may be anyone's cut.
+  if (untilClose && closedWithoutNotify_) throw ETlsError(kClosedWithoutCloseNotifyText);
 }
 
 void TTcpConnection::WriteBuffered(TStream& target, std::size_t count) {

@@ -11,6 +11,7 @@
 #include "platform/Socket.h"
 #include "platform/SocketCanceller.h"
 #include "platform/Stream.h"
+#include "transport/http/TlsEngine.h"
 
 namespace bailan {
 
@@ -19,6 +20,11 @@ namespace bailan {
 // detection of the peer's close, and a send side whose write buffer lets a
 // request head leave in one send. On the main thread the registered TAntiFreeze
 // processes window events during every wait.
+//
+// With TLS settings every connect runs a TLS handshake under the same waits,
+// time-outs and cancelling as the reads; the input buffer then holds decrypted
+// bytes, sends are encrypted, and the peer's close_notify is its close. A TCP
+// close without close_notify fails a read that lasts until the close.
 //
 // Bytes received and not yet consumed stay in the input buffer across a close of
 // the socket; the next connect empties it. Failures raise the classes of
@@ -53,6 +59,10 @@ class TTcpConnection {
   // Lets another thread cut this connection's connects and reads short through
   // `canceller` (null: none); a cancelled connection fails its next connect.
   void SetCanceller(std::shared_ptr<TSocketCanceller> canceller) { canceller_ = std::move(canceller); }
+
+  // TLS for the next OpenConnection (nullopt: plain TCP, the default).
+  void SetTls(std::optional<TTlsSettings> settings) { tlsSettings_ = std::move(settings); }
+  bool UsesTls() const { return tlsSettings_.has_value(); }
 
   // Connects to Host():Port(); `timeoutMs` bounds the connect (0: no limit).
   void OpenConnection(int timeoutMs);
@@ -96,6 +106,13 @@ class TTcpConnection {
   bool ApplyCloseRule(bool raise);
   TSocketWait WaitReadable(int waitMs);
   bool ReceiveIntoBuffer(bool dontWait, bool raise);
+  bool ReceiveDecrypted(bool dontWait, bool raise);
+  bool TakeDecrypted();
+  bool ReceiveFailed(bool dontWait, int error);
+  void PeerHasClosed(bool raise, bool withCloseNotify);
+  void ReserveInputRoom();
+  void Handshake();
+  void SendRaw(std::string_view bytes);
   void WaitForConnect(int timeoutMs);
   void EnsureBuffered(std::size_t count);
   void ReadBlocksToStream(TStream& target, std::int64_t count, bool untilClose);
@@ -113,6 +130,9 @@ class TTcpConnection {
   std::size_t head_ = 0;
   std::size_t tail_ = 0;
   std::optional<std::string> writeBuffer_;
+  std::optional<TTlsSettings> tlsSettings_;
+  std::unique_ptr<TTlsEngine> tls_;   // the open connection's TLS session; null on the plain path
+  bool closedWithoutNotify_ = false;  // the peer's TCP close came without close_notify
 };
 
 }  // namespace bailan

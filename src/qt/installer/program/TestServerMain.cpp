@@ -3,7 +3,8 @@
 // when BAILAN_E2E_SERVER_URL ("http://HOST:PORT") is set, the manifest, the
 // showcase page and the licence come from that server, at the paths of the
 // built-in addresses, so that the test serves them on a port it has chosen
-// free. bailan-setup reads no environment but TEMP. Its manifest must then be
+// free, and BAILAN_CA_FILE names authorities trusted for an https test server.
+// bailan-setup reads no environment but TEMP. Its manifest must then be
 // signed with the demo key (tools/demo-server), as the demo server signs it; a
 // refused manifest's reason goes to stderr before page 2 reports the failure.
 #include <cstdlib>
@@ -17,6 +18,7 @@
 #include "qt/receive/FMain.h"
 #include "receive/GlobalTexts.h"
 #include "receive/ManifestFetch.h"
+#include "transport/http/TrustedAuthorities.h"
 
 namespace {
 
@@ -33,6 +35,7 @@ std::string OnServer(const std::string& url, const std::string& server) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  bailan::TrustAuthoritiesFromEnvironment();
   const char* server = std::getenv(kServerVariable);
   if (server == nullptr || *server == '\0') return bailan::RunInstaller(argc, argv, {});
   const std::string base(server);
