@@ -51,8 +51,8 @@ class TlsTest : public ::testing::Test {
   THttpClient client;
 };
 
-// GET, HEAD and ranges on one client: every answer right, all over one kept-alive
-// TLS connection (nginx names its connection in X-Connection).
+// GET, HEAD and ranges on one client: every answer right, over one kept-alive
+// TLS connection per host (nginx names its connection in X-Connection).
 TEST_F(TlsTest, RequestsShareOneKeptAliveConnection) {
   struct TCase {
     const char* Url;  // the scheme in any case
@@ -139,6 +139,17 @@ TEST_F(TlsTest, OldProtocolsAndPlainServersAreRefused) {
   ExpectFailure<ETlsError>(
       [&] { plain.HeadRequest("https://127.0.0.1:" + std::to_string(nginx_->Port()) + "/files/data.bin"); },
       "TLS handshake failed: wrong version number");
+}
+
+// The handshake waits as a read does: a server that takes the connection and
+// never answers the ClientHello ends it with the read time-out.
+TEST_F(TlsTest, ASilentServerTimesTheHandshakeOut) {
+  TTestServer silent;
+  silent.AddScript(TConnectionScript().Hang());
+  client.SetReadTimeout(300);
+  ExpectFailure<EReadTimeout>(
+      [&] { client.HeadRequest("https://127.0.0.1:" + std::to_string(silent.Port()) + "/"); },
+      kReadTimeoutText);
 }
 
 TEST_F(TlsTest, RedirectsMayLeadToTlsButNeverAway) {
