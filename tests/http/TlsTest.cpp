@@ -189,6 +189,21 @@ TEST_F(TlsTest, ABodyUntilTheCloseNeedsCloseNotify) {
   }
 }
 
+// A record damaged on the way fails the read instead of passing on bytes, and
+// the broken connection is not kept: the client's next request works.
+TEST_F(TlsTest, ADamagedRecordFailsAndIsNotReused) {
+  constexpr std::size_t kDamageAt = 100000;
+  TCuttingRelay relay(nginx_->TlsPort(), kDamageAt, true);
+  const std::string url = "https://127.0.0.1:" + std::to_string(relay.Port()) + "/files/data.bin";
+  TMemoryStream body;
+  ExpectFailure<ETlsError>([&] { client.GetToStream(url, body); }, "decryption failed or bad record mac");
+  TMemoryStream again;
+  client.Request.ContentRangeStart = 1;
+  client.Request.ContentRangeEnd = 10;
+  client.GetToStream(url, again);
+  EXPECT_EQ(again.Bytes(), Pattern(1, 10));
+}
+
 // The authority reaches bailan-cli by --cacert or BAILAN_CA_FILE; without it
 // the server is unknown.
 TEST_F(TlsTest, TheCliTrustsTheAuthorityItIsGiven) {
