@@ -13,11 +13,7 @@ source bench/lib/nginx.sh
 
 size_mib="${1:-1024}"
 runs=3
-cli="${BAILAN_CLI:-}"
-if [ -z "$cli" ]; then
-  cmake --preset default >/dev/null && cmake --build --preset default --target bailan-cli >/dev/null
-  cli="$PWD/build/default/tools/bailan-cli/bailan-cli"
-fi
+cli=$(bench_cli)
 
 work=$(mktemp -d /tmp/bailan-bench-engine.XXXXXX)
 proxy_pid=""

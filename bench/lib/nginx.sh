@@ -1,10 +1,21 @@
 #!/usr/bin/env bash
 # Starts and stops Debian's nginx on a free loopback port for the benchmarks.
-# Also bench_measure (time one command) and bench_runs (a table of runs).
+# Also bench_cli (the program to measure), bench_measure (time one command) and
+# bench_runs (a table of runs).
 #   source bench/lib/nginx.sh
 #   bench_nginx_start ROOT [DIRECTIVES]   # serves ROOT at /, sets NGINX_PORT
 #   bench_nginx_stop
 # DIRECTIVES go into the server block (for example "limit_rate 20m;").
+
+# The bailan-cli to measure: BAILAN_CLI, else the default preset's, built first.
+bench_cli() {
+  if [ -n "${BAILAN_CLI:-}" ]; then
+    echo "$BAILAN_CLI"
+    return
+  fi
+  cmake --preset default >/dev/null && cmake --build --preset default --target bailan-cli >/dev/null
+  echo "$PWD/build/default/tools/bailan-cli/bailan-cli"
+}
 
 bench_free_port() {
   python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1]); s.close()'

@@ -13,12 +13,8 @@ source bench/lib/nginx.sh
 
 size_mib="${1:-256}"
 runs=3
-cli="${BAILAN_CLI:-}"
+cli=$(bench_cli)
 before="${BAILAN_CLI_BEFORE:-}"
-if [ -z "$cli" ]; then
-  cmake --preset default >/dev/null && cmake --build --preset default --target bailan-cli >/dev/null
-  cli="$PWD/build/default/tools/bailan-cli/bailan-cli"
-fi
 
 work=$(mktemp -d /tmp/bailan-bench-tls.XXXXXX)
 trap 'bench_nginx_stop; rm -rf "$work"' EXIT

@@ -51,8 +51,8 @@ class TlsTest : public ::testing::Test {
   THttpClient client;
 };
 
-// GET, HEAD and ranges on one client: every answer right, all over one kept-alive
-// TLS connection (nginx names its connection in X-Connection).
+// GET, HEAD and ranges on one client: every answer right, over one kept-alive
+// TLS connection per host (nginx names its connection in X-Connection).
 TEST_F(TlsTest, RequestsShareOneKeptAliveConnection) {
   struct TCase {
     const char* Url;  // the scheme in any case
@@ -141,6 +141,17 @@ TEST_F(TlsTest, OldProtocolsAndPlainServersAreRefused) {
       "TLS handshake failed: wrong version number");
 }
 
+// The handshake waits as a read does: a server that takes the connection and
+// never answers the ClientHello ends it with the read time-out.
+TEST_F(TlsTest, ASilentServerTimesTheHandshakeOut) {
+  TTestServer silent;
+  silent.AddScript(TConnectionScript().Hang());
+  client.SetReadTimeout(300);
+  ExpectFailure<EReadTimeout>(
+      [&] { client.HeadRequest("https://127.0.0.1:" + std::to_string(silent.Port()) + "/"); },
+      kReadTimeoutText);
+}
+
 TEST_F(TlsTest, RedirectsMayLeadToTlsButNeverAway) {
   TMemoryStream body;
   client.GetToStream(nginx_->Url("/upgrade/data.bin"), body);
@@ -176,6 +187,21 @@ TEST_F(TlsTest, ABodyUntilTheCloseNeedsCloseNotify) {
       ExpectFailure<ETlsError>([&] { fresh.GetToStream(url, body); }, kClosedWithoutCloseNotifyText);
     }
   }
+}
+
+// A record damaged on the way fails the read instead of passing on bytes, and
+// the broken connection is not kept: the client's next request works.
+TEST_F(TlsTest, ADamagedRecordFailsAndIsNotReused) {
+  constexpr std::size_t kDamageAt = 100000;
+  TCuttingRelay relay(nginx_->TlsPort(), kDamageAt, true);
+  const std::string url = "https://127.0.0.1:" + std::to_string(relay.Port()) + "/files/data.bin";
+  TMemoryStream body;
+  ExpectFailure<ETlsError>([&] { client.GetToStream(url, body); }, "decryption failed or bad record mac");
+  TMemoryStream again;
+  client.Request.ContentRangeStart = 1;
+  client.Request.ContentRangeEnd = 10;
+  client.GetToStream(url, again);
+  EXPECT_EQ(again.Bytes(), Pattern(1, 10));
 }
 
 // The authority reaches bailan-cli by --cacert or BAILAN_CA_FILE; without it

@@ -11,14 +11,15 @@ constexpr int kPumpWaitMs = 5;        // wait on one side before looking at the 
 constexpr int kConnectWaitMs = 5000;  // the target is on this machine
 constexpr std::size_t kBlock = 16384;
 
-// Moves what `from` has to `to`, at most `room` bytes; false when `from` closed
-// or failed (or `to` did).
-bool Pump(TSocket& from, TSocket& to, std::size_t room, std::size_t& moved) {
+// Moves what `from` has to `to`, at most `room` bytes, the first of them
+// inverted with `flipFirst`; false when `from` closed or failed (or `to` did).
+bool Pump(TSocket& from, TSocket& to, std::size_t room, std::size_t& moved, bool flipFirst = false) {
   int error = 0;
   if (from.WaitReadable(kPumpWaitMs, error) != TSocketWait::Ready) return error == 0;
   char block[kBlock];
   const std::ptrdiff_t received = from.Receive(block, std::min(room, sizeof block), false, error);
   if (received <= 0) return false;
+  if (flipFirst) block[0] = static_cast<char>(~block[0]);
   for (std::ptrdiff_t sent = 0; sent < received;) {
     const std::ptrdiff_t step = to.Send(block + sent, static_cast<std::size_t>(received - sent), error);
     if (step <= 0) return false;
@@ -30,8 +31,8 @@ bool Pump(TSocket& from, TSocket& to, std::size_t room, std::size_t& moved) {
 
 }  // namespace
 
-TCuttingRelay::TCuttingRelay(std::uint16_t targetPort, std::size_t limit)
-    : targetPort_(targetPort), limit_(limit) {
+TCuttingRelay::TCuttingRelay(std::uint16_t targetPort, std::size_t limit, bool corrupt)
+    : targetPort_(targetPort), limit_(limit), corrupt_(corrupt) {
   int error = 0;
   listener_ = TSocket::ListenLoopback(0, error);
   if (error != 0) throw std::runtime_error("relay cannot listen: " + SocketErrorText(error));
@@ -63,9 +64,15 @@ void TCuttingRelay::Relay(TSocket& client) {
   }
   std::size_t toServer = 0;
   std::size_t toClient = 0;
-  while (!stopping_ && toClient < limit_) {
+  while (!stopping_) {
     if (!Pump(client, server, kBlock, toServer)) return;
-    if (!Pump(server, client, limit_ - toClient, toClient)) return;
+    if (toClient < limit_) {
+      if (!Pump(server, client, limit_ - toClient, toClient)) return;
+    } else if (!corrupt_) {
+      return;
+    } else if (!Pump(server, client, kBlock, toClient, toClient == limit_)) {
+      return;
+    }
   }
   // Both sockets close in order as they go out of scope.
 }

@@ -252,7 +252,12 @@ bool TTcpConnection::ReceiveDecrypted(bool dontWait, bool raise) {
     }
     if (received < 0) return ReceiveFailed(dontWait, error);
     std::string out;
-    tls_->Feed(std::string_view(raw, static_cast<std::size_t>(received)), out);
+    try {
+      tls_->Feed(std::string_view(raw, static_cast<std::size_t>(received)), out);
+    } catch (const ETlsError&) {
+      socket_.Close();  // a broken session never carries another request
+      throw;
+    }
     SendRaw(out);
     if (!dontWait) {
       TakeDecrypted();
@@ -265,7 +270,13 @@ bool TTcpConnection::ReceiveDecrypted(bool dontWait, bool raise) {
 bool TTcpConnection::TakeDecrypted() {
   ReserveInputRoom();
   std::string out;
-  const std::size_t taken = tls_->ReadPlain(buffer_.data() + tail_, kRecvBufferSize, out);
+  std::size_t taken = 0;
+  try {
+    taken = tls_->ReadPlain(buffer_.data() + tail_, kRecvBufferSize, out);
+  } catch (const ETlsError&) {
+    socket_.Close();  // a damaged record: nothing after it can be trusted
+    throw;
+  }
   SendRaw(out);
   tail_ += taken;
   return taken > 0;
