@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "engine/ArchiveDigest.h"
 #include "engine/Download.h"
 #include "engine/DownloadJob.h"
 #include "engine/EngineSettings.h"
@@ -36,6 +37,8 @@ constexpr std::size_t kMaxLengthDigits = 18;
 constexpr const char* kTooLargeClass = "ESizeError";
 // The class recorded for a document that cannot name a local file.
 constexpr const char* kBadNameClass = "EFileNameError";
+// The class recorded for an archive whose digest is not the expected one.
+constexpr const char* kDigestMismatchClass = "EDigestMismatch";
 
 // The run's log lines, after the "[time] " stamp.
 std::string LoadedSizeLine(std::int32_t total) {
@@ -302,8 +305,7 @@ TDownloadManager::TMonitorEnd TDownloadManager::Monitor() {
     const std::int32_t received = Table.SumReceived(SegCount);
     if (received == Job->TotalSize) {
       Job->PublishSums(received, Table.SumByteCounters(SegCount));
-      CompleteResource();
-      return TMonitorEnd::Completed;
+      return CompleteResource() ? TMonitorEnd::Completed : TMonitorEnd::Rejected;
     }
     if (TickDiff(GetTickCount32(), lastSave_) >= kSaveIntervalMs) SaveStateInPassing();
   }
@@ -401,11 +403,14 @@ void TDownloadManager::PauseMonitor(std::uint32_t milliseconds) {
   wake_.wait_for(lock, std::chrono::milliseconds(milliseconds), [&] { return segmentsEnded_ != ended; });
 }
 
-void TDownloadManager::CompleteResource() {
+// False when the archive was rejected by its digest: then nothing is unpacked
+// and nothing of it stays.
+bool TDownloadManager::CompleteResource() {
   partialFile_.Close();  // a file held open cannot be renamed everywhere
   const std::string finalPath = FinalisePartialFile(partialPath_, resumePath_, Table, SegCount);
-  Job->Finished = true;
   renamed_ = true;
+  if (!ArchiveHasExpectedDigest(finalPath)) return false;
+  Job->Finished = true;
   if (Job->ExtractArchive) {
     ExtractResource(finalPath, SavePath);
     DeleteFile(finalPath);
@@ -416,6 +421,36 @@ void TDownloadManager::CompleteResource() {
   } else {
     LogLine(doneLine);
   }
+  return true;
+}
+
+// A job with an expected digest hashes its archive in one read before it is
+// unpacked. On a mismatch the archive goes (the resume file went with the
+// rename), one line names both digests, and the job is left with nothing
+// received, so that its next run fetches the resource afresh.
+bool TDownloadManager::ArchiveHasExpectedDigest(const std::string& finalPath) {
+  if (!Job->ExpectedSha256) return true;
+  rejected_ = true;  // until the digest is known good nothing of the archive is kept
+  TSha256::TDigest got{};
+  try {
+    got = FileDigest(finalPath);
+  } catch (...) {
+    DeleteFile(finalPath);
+    throw;
+  }
+  if (got == *Job->ExpectedSha256) {
+    rejected_ = false;
+    return true;
+  }
+  DeleteFile(finalPath);
+  const std::string expectedHex = DigestToHex(*Job->ExpectedSha256), gotHex = DigestToHex(got);
+  LogLine(
+      Format(Cp("资源校验失败：SHA-256 应为 %s，实为 %s，已删除接收的文件.").c_str(), expectedHex, gotHex));
+  Job->RecordRunError(
+      kDigestMismatchClass,
+      Format("The archive's SHA-256 is %s where %s was expected; it was deleted", gotHex, expectedHex));
+  Job->PublishSums(0, Table.SumByteCounters(SegCount));
+  return false;
 }
 
 // Every segment thread is asked to stop and its connection cut short, so that
@@ -467,14 +502,17 @@ void TDownloadManager::SaveStateInPassing() {
 }
 
 // On every way out once segment threads may have started: a run that did not
-// complete stops what still runs and saves its table.
+// complete stops what still runs and saves its table (unless its archive was
+// rejected: then there is no partial file left to resume).
 void TDownloadManager::CloseRun() {
   if (Job->Finished) return;
   if (segmentsStarted_) StopSegmentThreads();
-  try {
-    SaveState();
-  } catch (const Exception& error) {
-    Job->RecordRunError(error.ClassName(), error.Message());
+  if (!rejected_) {
+    try {
+      SaveState();
+    } catch (const Exception& error) {
+      Job->RecordRunError(error.ClassName(), error.Message());
+    }
   }
   partialFile_.Close();
   LogLine(Cp("资源接收未完成，任务中止."));

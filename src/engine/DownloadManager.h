@@ -88,7 +88,9 @@ class TDownloadManager : public TThread, public std::enable_shared_from_this<TDo
                    std::int32_t segCount);
 
   // What the monitoring passes ended with.
-  enum class TMonitorEnd { Completed, Stopped, GivenUp, Restart };
+  // Rejected: the received archive did not have its expected digest and was
+  // deleted with the resume state; the next run starts afresh.
+  enum class TMonitorEnd { Completed, Stopped, GivenUp, Restart, Rejected };
 
   // What the job transfer thread keeps about one slot's tries.
   struct TSlotTries {
@@ -114,7 +116,8 @@ class TDownloadManager : public TThread, public std::enable_shared_from_this<TDo
   void ScheduleRetry(std::int32_t k, const TSegmentOutcome& outcome, bool broughtData);
   void StartDueRetries();
   bool AllIncompleteGivenUp() const;
-  void CompleteResource();
+  bool CompleteResource();
+  bool ArchiveHasExpectedDigest(const std::string& finalPath);
   void StopSegmentThreads();
   void DiscardStaleState();
   void SaveState();
@@ -136,6 +139,7 @@ class TDownloadManager : public TThread, public std::enable_shared_from_this<TDo
   bool restarted_ = false;   // the run has started afresh once already
   bool restartDue_ = false;  // a segment found the resource changed: start afresh
   bool renamed_ = false;     // this run renamed the complete partial file to its final name
+  bool rejected_ = false;    // the archive failed its digest: nothing is left to save
   TFile partialFile_;        // for flushing the received bytes before a save
   std::uint32_t lastSave_ = 0;
   std::array<TSlotTries, kMaxSegments + 1> tries_{};

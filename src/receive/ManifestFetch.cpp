@@ -6,6 +6,7 @@
 #include "platform/Format.h"
 #include "platform/Path.h"
 #include "receive/GlobalTexts.h"
+#include "receive/ManifestJobs.h"
 #include "transport/http/HttpClient.h"
 
 namespace bailan {
@@ -96,7 +97,15 @@ bool FetchManifestFrom(const std::string& url) {
     DeleteFile(temporary);
     throw EFCreateError(Format("Cannot create file \"%s\". %s", path, reason));
   }
-  SetManifestIni(std::make_unique<TIniFile>(path));
+  auto ini = std::make_unique<TIniFile>(path);
+  try {
+    ManifestEntries(*ini);  // a manifest that lists an archive with a malformed digest is none
+  } catch (const EManifestError& error) {
+    LastFailure() = error.Message();
+    SetManifestIni(nullptr);
+    return false;
+  }
+  SetManifestIni(std::move(ini));
   return true;
 }
 

@@ -22,7 +22,9 @@ std::string ManifestPath();
 // once it is whole; a failed fetch deletes it and leaves ManifestPath() as it
 // was. Every failure of the transfer gives false without a message; a folder
 // that takes no new file, or a copy that cannot take the name, raises
-// EFCreateError. Runs on the GUI thread, which
+// EFCreateError. A manifest that lists an archive with a malformed "sha256"
+// (ManifestEntries) gives false too, with the reason naming its section, and
+// no manifest is loaded. Runs on the GUI thread, which
 // keeps answering the user through the registered anti-freeze meanwhile.
 bool FetchManifest();
 // The same from another address (tests).

@@ -3,6 +3,7 @@
 #include "platform/Cp936.h"
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
+#include "platform/Format.h"
 #include "platform/Path.h"
 #include "receive/ReceiveLists.h"
 
@@ -12,6 +13,22 @@ namespace {
 constexpr int kManifestSections = 21;  // "bailan", then "file1" to "file20"
 constexpr std::int32_t kManifestSegments = 3;
 const char* const kEndOfManifest = "error";  // the default of a missing url, and the word that ends reading
+// The default of a missing "sha256": the reader cuts every value at its first
+// NUL, so no value read from the file can equal it.
+constexpr std::string_view kNoDigest("\0", 1);
+
+// The digest of `section` as 64 lower-case hex digits, "" when it gives none.
+std::string SectionDigest(const TIniFile& manifest, const std::string& section) {
+  const std::string value = manifest.ReadString(section, "sha256", kNoDigest);
+  if (value == kNoDigest) return "";
+  TSha256::TDigest digest{};
+  if (!ParseDigestHex(value, digest)) {
+    throw EManifestError(
+        Format("The manifest's section [%s] gives a sha256 of %d characters, not 64 hex digits", section,
+               static_cast<int>(value.size())));
+  }
+  return DigestToHex(digest);
+}
 
 }  // namespace
 
@@ -23,19 +40,29 @@ std::string ProductFolder(const std::string& installPath, const std::string& pro
   return folder;
 }
 
+std::vector<TManifestEntry> ManifestEntries(const TIniFile& manifest) {
+  std::vector<TManifestEntry> entries;
+  for (int n = 0; n < kManifestSections; ++n) {
+    std::string section = n == 0 ? std::string("bailan") : "file" + std::to_string(n);
+    std::string url = manifest.ReadString(section, "url", kEndOfManifest);
+    if (url == kEndOfManifest) break;
+    if (url.empty()) continue;
+    std::string digest = SectionDigest(manifest, section);
+    entries.push_back({std::move(section), std::move(url), std::move(digest)});
+  }
+  return entries;
+}
+
 std::vector<TResourceRec> ManifestRecords(const TIniFile& manifest, const std::string& installPath,
                                           const std::string& productName) {
   const std::string folder = ProductFolder(installPath, productName);
   std::vector<TResourceRec> records;
-  for (int n = 0; n < kManifestSections; ++n) {
-    const std::string section = n == 0 ? std::string("bailan") : "file" + std::to_string(n);
-    const std::string url = manifest.ReadString(section, "url", kEndOfManifest);
-    if (url == kEndOfManifest) break;
-    if (url.empty()) continue;
+  for (const TManifestEntry& entry : ManifestEntries(manifest)) {
     TResourceRec record;
     record.PublishTime = TDateTime::Now();
     record.Name = Cp("柏岚软件");
-    record.URL = url;
+    record.URL = entry.Url;
+    record.Sha256 = entry.Sha256;
     record.SavePath = folder;
     record.SegCount = kManifestSegments;
     record.Category = Cp("资源类型");

@@ -1,0 +1,101 @@
+// The "sha256" beside a manifest entry's url: carried into the record in lower
+// case, and a malformed one refuses the whole manifest, on the fetch as well.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+
+#include "engine/DownloadJob.h"
+#include "receive/ManifestFetch.h"
+#include "receive/ManifestJobs.h"
+#include "receive/ReceiveLists.h"
+#include "support/Environment.h"
+#include "support/TempDir.h"
+#include "support/TestServer.h"
+
+namespace bailan {
+namespace {
+
+const std::string kLower = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
+const std::string kUpper = "0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF";
+
+std::string Manifest(const std::string& file1Lines) {
+  return "[bailan]\r\nurl=http://h/a.zip\r\n[file1]\r\nurl=http://h/b.zip\r\n" + file1Lines;
+}
+
+TEST(ManifestDigest, EntriesCarryTheirDigestInLowerCase) {
+  const struct {
+    const char* What;
+    std::string Lines;
+    std::string Stored;
+  } cases[] = {
+      {"none", "", ""},
+      {"lower case", "sha256=" + kLower + "\r\n", kLower},
+      {"upper case, key in capitals", "SHA256=" + kUpper + "\r\n", kLower},
+      {"quoted", "sha256=\"" + kUpper + "\"\r\n", kLower},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    const auto records = ManifestRecords(TIniFile::FromText(Manifest(c.Lines)), "/opt", "p");
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].Sha256.Get(), "");
+    EXPECT_EQ(records[1].Sha256.Get(), c.Stored);
+    auto lists = TReceiveLists::Create();
+    auto job = lists->AddPendingJob(records[1], false);
+    EXPECT_EQ(job->ExpectedSha256.has_value(), !c.Stored.empty());
+  }
+}
+
+// Points TEMP at a fresh folder for one test, and back afterwards.
+class ManifestDigestFetch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (const char* value = std::getenv("TEMP")) saved_ = value;
+    test::SetEnvironment("TEMP", dir_.Path().c_str());
+  }
+  void TearDown() override {
+    test::SetEnvironment("TEMP", saved_ ? saved_->c_str() : nullptr);
+    SetManifestIni(nullptr);
+  }
+
+  test::TTempDir dir_;
+  std::optional<std::string> saved_;
+};
+
+TEST_F(ManifestDigestFetch, MalformedValuesRefuseTheWholeManifest) {
+  const struct {
+    const char* What;
+    std::string Lines;
+    bool Refused;
+  } cases[] = {
+      {"one digit short", "sha256=" + kLower.substr(1) + "\r\n", true},
+      {"one digit more", "sha256=" + kLower + "0\r\n", true},
+      {"not hex", "sha256=" + kLower.substr(1) + "g\r\n", true},
+      {"prefixed", "sha256=0x" + kLower.substr(2) + "\r\n", true},
+      {"empty", "sha256=\r\n", true},
+      {"a double-byte character", "sha256=" + kLower.substr(2) + "\xB0\xA1\r\n", true},
+      {"control character", "sha256=" + kLower.substr(1) + "\x01\r\n", true},
+      {"in a section the reading never reaches", "[file3]\r\nurl=http://h/c.zip\r\nsha256=x\r\n", false},
+  };
+  test::TTestServer server;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    const std::string text = Manifest(c.Lines);
+    if (c.Refused) {
+      try {
+        ManifestRecords(TIniFile::FromText(text), "/opt", "p");
+        ADD_FAILURE() << "accepted";
+      } catch (const EManifestError& error) {
+        EXPECT_NE(error.Message().find("[file1]"), std::string::npos) << error.Message();
+      }
+    }
+    server.AddFile("/m", text);
+    EXPECT_EQ(FetchManifestFrom(server.Url("/m")), !c.Refused);
+    EXPECT_EQ(ManifestIni() == nullptr, c.Refused);
+    EXPECT_EQ(ManifestFetchFailure().find("[file1]") != std::string::npos, c.Refused)
+        << ManifestFetchFailure();
+  }
+}
+
+}  // namespace
+}  // namespace bailan
