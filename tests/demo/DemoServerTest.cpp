@@ -10,6 +10,8 @@
 #include "DemoSite.h"
 #include "StaticHttpServer.h"
 #include "platform/Cp936.h"
+#include "platform/IniFile.h"
+#include "platform/Sha256.h"
 #include "support/Host.h"
 #include "support/TempDir.h"
 
@@ -49,6 +51,32 @@ TEST(ByteRangeTest, ResolvesOneRangeAndIgnoresWhatItDoesNotServe) {
       EXPECT_EQ(range.Last, c.Last) << c.Header;
     }
   }
+}
+
+TEST(DemoSiteTest, ManifestPinsEveryArchiveAndATamperedOneNoLongerMatches) {
+  const char* const names[] = {"BLMain.zip", "BLData.zip", "BLHelp.zip"};
+  const std::string sections[] = {"bailan", "file1", "file2"};
+  for (const std::string tampered : {"", "BLHelp.zip", "BLMain.zip"}) {
+    SCOPED_TRACE(tampered);
+    test::TTempDir site;
+    WriteDemoSite(test::FsPath(site.Path()), "http://127.0.0.1:1", ShellProgramStandIn(), tampered);
+    const TIniFile manifest(site / "install/Tavro/Live.txt");
+    for (int i = 0; i < 3; ++i) {
+      const std::string served = test::ReadFileBytes(site / ("install/Tavro/" + std::string(names[i])));
+      const std::string pinned = manifest.ReadString(sections[i], "sha256", "");
+      EXPECT_EQ(pinned == DigestToHex(TSha256::Of(served)), tampered != names[i]) << names[i];
+    }
+  }
+  // The tampered archive keeps its length: only its digest tells it apart.
+  test::TTempDir plain, changed;
+  WriteDemoSite(test::FsPath(plain.Path()), "http://127.0.0.1:1");
+  WriteDemoSite(test::FsPath(changed.Path()), "http://127.0.0.1:1", ShellProgramStandIn(), "BLHelp.zip");
+  EXPECT_EQ(test::ReadFileBytes(plain / "install/Tavro/BLHelp.zip").size(),
+            test::ReadFileBytes(changed / "install/Tavro/BLHelp.zip").size());
+  test::TTempDir unknown;
+  EXPECT_THROW(
+      WriteDemoSite(test::FsPath(unknown.Path()), "http://127.0.0.1:1", ShellProgramStandIn(), "x.zip"),
+      std::runtime_error);
 }
 
 // A connection to the server that has sent nothing yet.
