@@ -11,9 +11,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "DemoProduct.h"
 #include "DemoSite.h"
@@ -29,6 +31,9 @@ namespace fs = std::filesystem;
 
 constexpr int kInstallTimeoutMs = 180000;  // the whole drive: start, 30 MB, completion
 constexpr int kStartTimeoutMs = 10000;
+// How long an installation with a failed job is watched for not completing:
+// well beyond the time the other archives take at full speed.
+constexpr int kIncompleteWatchSeconds = 20;
 // The programs the drive needs besides the installer.
 const char* const kTools[] = {"Xvfb", "xdotool"};
 
@@ -84,42 +89,98 @@ std::set<std::string> FilesBelow(const fs::path& folder) {
   return files;
 }
 
-TEST(InstallerEndToEndTest, InstallsTheDemoProductAndStartsItsProgram) {
-  for (const char* tool : kTools) {
-    ASSERT_TRUE(OnPath(tool)) << "cannot run: " << tool << " is not installed (scripts/setup.sh installs it)";
+// One drive of the installer against the demo site: the server on a free port
+// (serving `tamperedArchive` changed after its digest was pinned, if named),
+// its own Xvfb, HOME and TEMP in a fresh folder; `driveEnvironment` goes to the
+// drive script besides.
+class TDemoDrive {
+ public:
+  // Owns the folder, the server and the X server; the GUI test thread alone.
+  explicit TDemoDrive(const std::string& tamperedArchive = "")
+      : site_(work_ / "site"),
+        home_(work_ / "home"),
+        temp_(work_ / "temp"),
+        server_(site_, demo::TStaticServerOptions{}),  // a free port, no rate limit
+        serverUrl_("http://127.0.0.1:" + std::to_string(server_.Port())) {
+    fs::create_directories(home_);
+    fs::create_directories(temp_);
+    demo::WriteDemoSite(site_, serverUrl_, demo::ShellProgramStandIn(), tamperedArchive);
   }
-  TTempDir work;
-  const fs::path site = work / "site", home = work / "home", temp = work / "temp";
-  fs::create_directories(home);
-  fs::create_directories(temp);
-  demo::TStaticHttpServer server(site, demo::TStaticServerOptions{});  // a free port
-  const std::string serverUrl = "http://127.0.0.1:" + std::to_string(server.Port());
-  demo::WriteDemoSite(site, serverUrl);
-  TXvfb xvfb;
-  ASSERT_FALSE(xvfb.Display().empty())
-      << "cannot run: Xvfb did not come up within " << kStartTimeoutMs << " ms";
 
-  TProcessGroup drive({"/usr/bin/env", "DISPLAY=" + xvfb.Display(), "QT_QPA_PLATFORM=xcb",
-                       "HOME=" + home.string(), "TEMP=" + temp.string(), "QTWEBENGINE_DISABLE_SANDBOX=1",
-                       "BAILAN_E2E_SERVER_URL=" + serverUrl, BAILAN_DRIVER_PATH, BAILAN_INSTALLER_PATH});
-  ASSERT_EQ(drive.Wait(kInstallTimeoutMs), 0) << drive.Output();
-
-  const fs::path product = home / "柏岚软件" / "柏岚销售记账打印软件";
-  std::set<std::string> expected;
-  for (const demo::TDemoArchive& archive : demo::DemoArchives()) {
-    for (const demo::TZipInput& file : archive.Files) {
-      const std::string name = Cp936ToUtf8(file.Name);
-      expected.insert(name);
-      EXPECT_TRUE(ReadFileBytes((product / name).string()) == file.Data) << name;
+  // Runs the drive to its end: its exit code, and its output in `output`.
+  int Run(const std::vector<std::string>& driveEnvironment, std::string& output) {
+    for (const char* tool : kTools) {
+      if (!OnPath(tool)) {
+        output = std::string("cannot run: ") + tool + " is not installed (scripts/setup.sh installs it)";
+        return -1;
+      }
     }
+    TXvfb xvfb;
+    if (xvfb.Display().empty()) {
+      output = "cannot run: Xvfb did not come up within " + std::to_string(kStartTimeoutMs) + " ms";
+      return -1;
+    }
+    std::vector<std::string> command{"/usr/bin/env",
+                                     "DISPLAY=" + xvfb.Display(),
+                                     "QT_QPA_PLATFORM=xcb",
+                                     "HOME=" + home_.string(),
+                                     "TEMP=" + temp_.string(),
+                                     "QTWEBENGINE_DISABLE_SANDBOX=1",
+                                     "BAILAN_E2E_SERVER_URL=" + serverUrl_};
+    command.insert(command.end(), driveEnvironment.begin(), driveEnvironment.end());
+    command.push_back(BAILAN_DRIVER_PATH);
+    command.push_back(BAILAN_INSTALLER_PATH);
+    TProcessGroup drive(command);
+    const int exit = drive.Wait(kInstallTimeoutMs);
+    output = drive.Output();
+    return exit;
   }
-  // The manifest's local copy stays in TEMP.
-  EXPECT_EQ(ReadFileBytes((temp / "update.ini").string()),
-            ReadFileBytes((site / std::string(demo::kManifestPath).substr(1)).string()));
-  // Nothing else: no partial or resume file, no archive, no launcher.
+
+  fs::path Product() const { return home_ / "柏岚软件" / "柏岚销售记账打印软件"; }
+  fs::path Site() const { return site_; }
+  fs::path Temp() const { return temp_; }
+
+ private:
+  TTempDir work_;
+  fs::path site_, home_, temp_;
+  demo::TStaticHttpServer server_;
+  std::string serverUrl_;
+};
+
+// The files of the demo's archives, by relative path, except those of `skipped`.
+std::map<std::string, std::string> ArchiveFiles(const std::string& skipped = "") {
+  std::map<std::string, std::string> files;
+  for (const demo::TDemoArchive& archive : demo::DemoArchives()) {
+    if (archive.FileName == skipped) continue;
+    for (const demo::TZipInput& file : archive.Files) files[Cp936ToUtf8(file.Name)] = file.Data;
+  }
+  return files;
+}
+
+// Every file of `expected` lies in `product` with its bytes, and nothing else
+// but `alsoThere`: no partial or resume file, no archive, no launcher.
+void ExpectExactlyFiles(const fs::path& product, const std::map<std::string, std::string>& expected,
+                        const std::set<std::string>& alsoThere) {
+  std::set<std::string> names;
+  for (const auto& [name, data] : expected) {
+    names.insert(name);
+    EXPECT_TRUE(ReadFileBytes((product / name).string()) == data) << name;
+  }
   std::set<std::string> found = FilesBelow(product);
-  found.erase(demo::kLaunchProofName);
-  EXPECT_EQ(found, expected);
+  for (const std::string& name : alsoThere) found.erase(name);
+  EXPECT_EQ(found, names);
+}
+
+TEST(InstallerEndToEndTest, InstallsTheDemoProductAndStartsItsProgram) {
+  TDemoDrive demo;
+  std::string output;
+  ASSERT_EQ(demo.Run({}, output), 0) << output;
+
+  const fs::path product = demo.Product();
+  ExpectExactlyFiles(product, ArchiveFiles(), {demo::kLaunchProofName});
+  // The manifest's local copy stays in TEMP.
+  EXPECT_EQ(ReadFileBytes((demo.Temp() / "update.ini").string()),
+            ReadFileBytes((demo.Site() / std::string(demo::kManifestPath).substr(1)).string()));
 
   // Extraction keeps the program's execute bit, so the launcher starts it.
   EXPECT_NE(fs::status(product / "BL.exe").permissions() & fs::perms::owner_exec, fs::perms::none);
@@ -129,6 +190,19 @@ TEST(InstallerEndToEndTest, InstallsTheDemoProductAndStartsItsProgram) {
   for (int i = 0; i < 100 && !fs::exists(proof); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   EXPECT_EQ(ReadFileBytes(proof.string()), demo::kLaunchProofText + product.string() + "\n");
+}
+
+// An archive that arrives changed fails its job as any failed job does: the
+// installer stays on its install page without completing, nothing of that
+// archive is unpacked and nothing of it is left; the other archives are in place
+// and the product's program is never started.
+TEST(InstallerEndToEndTest, TamperedArchiveLeavesTheInstallationIncomplete) {
+  const std::string tampered = "BLHelp.zip";
+  TDemoDrive demo(tampered);
+  std::string output;
+  ASSERT_EQ(demo.Run({"DRIVE_EXPECT_INCOMPLETE=" + std::to_string(kIncompleteWatchSeconds)}, output), 0)
+      << output;
+  ExpectExactlyFiles(demo.Product(), ArchiveFiles(tampered), {});
 }
 
 }  // namespace
