@@ -8,7 +8,8 @@
 #   bench/engine/run.sh [SIZE_MIB]   (default 1024)
 #   bench/engine/run.sh --sha256 [SIZE_MIB]   (default 256)
 # --sha256 measures only what checking the archive's digest costs: bailan-cli
-# fetch at full speed without and with --sha256, side by side, seven times each.
+# fetch without and with --sha256, side by side, seven times each, at full speed
+# and at 20 MB/s per connection.
 # BAILAN_CLI names another bailan-cli to measure (an older build, for a comparison).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -79,6 +80,7 @@ scenario() {  # title directives [tools] [reset-after-bytes]
 
 if [ -n "$sha_only" ]; then
   scenario "full speed, without and with --sha256" "" "bailan bailan+sha"
+  scenario "20 MB/s per connection, without and with --sha256" "limit_rate 20m;" "bailan bailan+sha"
   exit 0
 fi
 scenario "full speed" ""

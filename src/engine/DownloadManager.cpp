@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 
-#include "engine/ArchiveDigest.h"
 #include "engine/Download.h"
 #include "engine/DownloadJob.h"
 #include "engine/EngineSettings.h"
@@ -262,6 +261,8 @@ void TDownloadManager::StartSegmentThreads() {
   tries_ = {};
   segmentsStarted_ = true;
   partialFile_ = TFile::Open(partialPath_, TAccess::Write, TShareMode::ReadWrite);
+  if (Job->ExpectedSha256)
+    digest_ = std::make_unique<TRunningDigest>(partialPath_, Table, SegCount, Job->TotalSize);
   lastSave_ = GetTickCount32();
   for (std::int32_t k = 1; k <= SegCount; ++k) {
     if (Table.Segments[k].NeedsThread()) StartSegmentThread(k);
@@ -407,9 +408,14 @@ void TDownloadManager::PauseMonitor(std::uint32_t milliseconds) {
 // and nothing of it stays.
 bool TDownloadManager::CompleteResource() {
   partialFile_.Close();  // a file held open cannot be renamed everywhere
+  // The digest's last bytes are read before the rename, which its handle would
+  // block on some hosts; the verdict comes after it.
+  std::optional<TSha256::TDigest> got;
+  if (digest_) got = digest_->Finish();
+  digest_.reset();
   const std::string finalPath = FinalisePartialFile(partialPath_, resumePath_, Table, SegCount);
   renamed_ = true;
-  if (!ArchiveHasExpectedDigest(finalPath)) return false;
+  if (got && !ArchiveHasExpectedDigest(finalPath, *got)) return false;
   Job->Finished = true;
   if (Job->ExtractArchive) {
     ExtractResource(finalPath, SavePath);
@@ -424,24 +430,14 @@ bool TDownloadManager::CompleteResource() {
   return true;
 }
 
-// A job with an expected digest hashes its archive in one read before it is
-// unpacked. On a mismatch the archive goes (the resume file went with the
-// rename), one line names both digests, and the job is left with nothing
-// received, so that its next run fetches the resource afresh.
-bool TDownloadManager::ArchiveHasExpectedDigest(const std::string& finalPath) {
-  if (!Job->ExpectedSha256) return true;
-  rejected_ = true;  // until the digest is known good nothing of the archive is kept
-  TSha256::TDigest got{};
-  try {
-    got = FileDigest(finalPath);
-  } catch (...) {
-    DeleteFile(finalPath);
-    throw;
-  }
-  if (got == *Job->ExpectedSha256) {
-    rejected_ = false;
-    return true;
-  }
+// A job with an expected digest has hashed its archive while it arrived (each
+// byte read once) and unpacks it only when `got` is that digest. On a mismatch
+// the archive goes (the resume file went with the rename), one line names both
+// digests, and the job is left with nothing received, so that its next run
+// fetches the resource afresh.
+bool TDownloadManager::ArchiveHasExpectedDigest(const std::string& finalPath, const TSha256::TDigest& got) {
+  if (got == *Job->ExpectedSha256) return true;
+  rejected_ = true;
   DeleteFile(finalPath);
   const std::string expectedHex = DigestToHex(*Job->ExpectedSha256), gotHex = DigestToHex(got);
   LogLine(
@@ -470,6 +466,7 @@ void TDownloadManager::StopSegmentThreads() {
 // size probe.
 void TDownloadManager::DiscardStaleState() {
   StopSegmentThreads();
+  digest_.reset();
   partialFile_.Close();
   DeleteFile(partialPath_);
   DeleteFile(resumePath_);
@@ -507,6 +504,7 @@ void TDownloadManager::SaveStateInPassing() {
 void TDownloadManager::CloseRun() {
   if (Job->Finished) return;
   if (segmentsStarted_) StopSegmentThreads();
+  digest_.reset();
   if (!rejected_) {
     try {
       SaveState();

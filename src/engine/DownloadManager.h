@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/ResumeFile.h"
+#include "engine/RunningDigest.h"
 #include "engine/SegmentOutcome.h"
 #include "engine/SegmentTable.h"
 #include "platform/File.h"
@@ -117,7 +118,7 @@ class TDownloadManager : public TThread, public std::enable_shared_from_this<TDo
   void StartDueRetries();
   bool AllIncompleteGivenUp() const;
   bool CompleteResource();
-  bool ArchiveHasExpectedDigest(const std::string& finalPath);
+  bool ArchiveHasExpectedDigest(const std::string& finalPath, const TSha256::TDigest& got);
   void StopSegmentThreads();
   void DiscardStaleState();
   void SaveState();
@@ -141,6 +142,8 @@ class TDownloadManager : public TThread, public std::enable_shared_from_this<TDo
   bool renamed_ = false;     // this run renamed the complete partial file to its final name
   bool rejected_ = false;    // the archive failed its digest: nothing is left to save
   TFile partialFile_;        // for flushing the received bytes before a save
+  // Hashes the partial file while it fills, for a job with an expected digest.
+  std::unique_ptr<TRunningDigest> digest_;
   std::uint32_t lastSave_ = 0;
   std::array<TSlotTries, kMaxSegments + 1> tries_{};
   std::array<TSegmentOutcome, kMaxSegments + 1> outcomes_{};
