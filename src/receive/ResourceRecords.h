@@ -62,8 +62,8 @@ struct TRecycledRec {
   TTextField<kLongText> Remark;
   std::int32_t Flag = 0;
   TDateTime ReceiveTime;
+  TTextField<kDigestText> Sha256;  // before DeleteTime: the received layout stays this one's beginning
   TDateTime DeleteTime;
-  TTextField<kDigestText> Sha256;
 };
 
 static_assert(std::is_trivially_copyable_v<TResourceRec> && std::is_trivially_copyable_v<TReceivedRec> &&
