@@ -23,8 +23,8 @@ using test::TEngineRun;
 using test::TTempDir;
 using test::TTestServer;
 
-const std::string kPayload = PatternBytes(50000);
-const std::string kArchive = test::TZipBuilder().AddFile("BL.exe", kPayload, 8).Build();
+const std::string kPayload = PatternBytes(200000);
+const std::string kArchive = test::TZipBuilder().AddFile("BL.exe", kPayload).Build();  // stored: as large as its payload
 const std::string kDigest = DigestToHex(TSha256::Of(kArchive));
 
 // The archive with one byte changed in its middle: the same length, another digest.
@@ -71,16 +71,20 @@ TEST(ArchiveDigest, ArchiveIsUnpackedOnlyWithItsDigest) {
     const char* What;
     std::string Served;
     std::string Expected;
+    bool Slow = false;  // arriving in small blocks: hashed while the segments still write
   } cases[] = {
       {"right digest", kArchive, kDigest},
+      {"right digest, arriving slowly", kArchive, kDigest, true},
       {"right digest in capitals", kArchive, Upper(kDigest)},
       {"tampered archive", Tampered(), kDigest},
+      {"tampered archive, arriving slowly", Tampered(), kDigest, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.What);
     TTempDir dir;
     TTestServer server;
     server.AddFile("/app.zip", c.Served);
+    if (c.Slow) server.SetFileOptions(test::Throttled(1024, 2));
     TEngineRun run(server.Url("/app.zip"), dir.Path(), 3, true, c.Expected);
     ASSERT_TRUE(run.RunToEnd());
     if (c.Served != kArchive) {
