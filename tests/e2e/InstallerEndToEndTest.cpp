@@ -95,7 +95,8 @@ std::set<std::string> FilesBelow(const fs::path& folder) {
 // drive script besides.
 class TDemoDrive {
  public:
-  // Owns the folder, the server and the X server; the GUI test thread alone.
+  // Owns the folder and the server (the X server lives for one Run); the test's
+  // thread alone.
   explicit TDemoDrive(const std::string& tamperedArchive = "")
       : site_(work_ / "site"),
         home_(work_ / "home"),
