@@ -24,7 +24,8 @@ using test::TTempDir;
 using test::TTestServer;
 
 const std::string kPayload = PatternBytes(200000);
-const std::string kArchive = test::TZipBuilder().AddFile("BL.exe", kPayload).Build();  // stored: as large as its payload
+// Stored, not deflated: the archive is as large as its payload.
+const std::string kArchive = test::TZipBuilder().AddFile("BL.exe", kPayload).Build();
 const std::string kDigest = DigestToHex(TSha256::Of(kArchive));
 
 // The archive with one byte changed in its middle: the same length, another digest.
