@@ -12,6 +12,10 @@
 # (a refused manifest): it is confirmed (screenshot refused.png), the installer
 # must end, and its output is printed on stdout.
 # Exit 0 when the installer ran to its end; otherwise 1 with the reason on stderr.
+# With DRIVE_EXPECT_INCOMPLETE=SECONDS the installation must not complete (a job
+# fails): for SECONDS after the install click neither the completion box nor an
+# error box may appear and the installer must keep running on page 2; then
+# incomplete.png is saved, the installer is ended, and the exit is 0.
 set -euo pipefail
 installer="$1"
 shots="${2:-}"
@@ -116,6 +120,22 @@ if xdotool search --onlyvisible --name '^错误$' >/dev/null 2>&1; then
   fail "the installer reported an error (is the demo server running?)"
 fi
 shot page2.png
+
+if [ -n "${DRIVE_EXPECT_INCOMPLETE:-}" ]; then
+  for _ in $(seq $((DRIVE_EXPECT_INCOMPLETE * 5))); do
+    if xdotool search --onlyvisible --name '^柏岚软件$' >/dev/null 2>&1; then
+      fail "the installation completed although it should not"
+    fi
+    if xdotool search --onlyvisible --name '^错误$' >/dev/null 2>&1; then
+      fail "the installer reported an error box"
+    fi
+    kill -0 "$pid" 2>/dev/null || fail "the installer ended on its own"
+    sleep 0.2
+  done
+  shot incomplete.png
+  echo "drive-installer: installation incomplete after ${DRIVE_EXPECT_INCOMPLETE}s, as expected"
+  exit 0
+fi
 
 done_box=$(wait_window '^柏岚软件$')
 sleep 0.5

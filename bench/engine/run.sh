@@ -6,13 +6,22 @@
 # bailan-cli and aria2c (whose own retries do the same job). Reports wall and
 # CPU seconds and peak memory, and checks every result's SHA-256. Not run by CI.
 #   bench/engine/run.sh [SIZE_MIB]   (default 1024)
+#   bench/engine/run.sh --sha256 [SIZE_MIB]   (default 256)
+# --sha256 measures only what checking the archive's digest costs: bailan-cli
+# fetch without and with --sha256, side by side, seven times each, at full speed
+# and at 20 MB/s per connection.
 # BAILAN_CLI names another bailan-cli to measure (an older build, for a comparison).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source bench/lib/nginx.sh
 
-size_mib="${1:-1024}"
-runs=3
+sha_only=""
+if [ "${1:-}" = "--sha256" ]; then
+  sha_only=1
+  shift
+fi
+size_mib="${1:-$([ -n "$sha_only" ] && echo 256 || echo 1024)}"
+runs=$([ -n "$sha_only" ] && echo 7 || echo 3)
 cli=$(bench_cli)
 
 work=$(mktemp -d /tmp/bailan-bench-engine.XXXXXX)
@@ -27,6 +36,7 @@ run_tool() {  # name folder url
   local name="$1" folder="$2" url="$3"
   case "$name" in
     bailan) bench_measure "$cli" fetch --no-extract "$url" "$folder" ;;
+    bailan+sha) bench_measure "$cli" fetch --no-extract --sha256 "$expected" "$url" "$folder" ;;
     aria2c) bench_measure aria2c -q -x3 -s3 --file-allocation=trunc --allow-overwrite=true -d "$folder" -o data.bin "$url" ;;
     curl) bench_measure curl -s -o "$folder/data.bin" "$url" ;;
   esac
@@ -45,7 +55,7 @@ scenario() {  # title directives [tools] [reset-after-bytes]
     url="http://127.0.0.1:$proxy_port/data.bin"
   fi
   echo "== $title: ${size_mib} MiB"
-  printf '%-8s %4s %8s %8s %10s %s\n' tool run wall_s cpu_s peak_MiB sha256
+  printf '%-10s %4s %8s %8s %10s %s\n' tool run wall_s cpu_s peak_MiB sha256
   # One unmeasured fetch warms the server's page cache and the disk.
   rm -rf "$work/warm" && mkdir -p "$work/warm" && curl -s -o "$work/warm/data.bin" "$direct" && rm -rf "$work/warm" && sync
   bench_runs "$runs" "$work" "$url" "$expected" $tools
@@ -53,6 +63,11 @@ scenario() {  # title directives [tools] [reset-after-bytes]
   if [ -n "$proxy_pid" ]; then kill "$proxy_pid" 2>/dev/null || true; proxy_pid=""; fi
 }
 
+if [ -n "$sha_only" ]; then
+  scenario "full speed, without and with --sha256" "" "bailan bailan+sha"
+  scenario "20 MB/s per connection, without and with --sha256" "limit_rate 20m;" "bailan bailan+sha"
+  exit 0
+fi
 scenario "full speed" ""
 scenario "20 MB/s per connection" "limit_rate 20m;"
 echo "ideal with 3 connections at 20 MB/s: $(echo "scale=2; $size_mib * 1048576 / 3 / 20971520" | bc) s"

@@ -96,7 +96,7 @@ bench_runs() {
       local sum ok
       sum=$(sha256sum "$folder/data.bin" | cut -d' ' -f1)
       ok=$([ "$sum" = "$expected" ] && echo ok || echo MISMATCH)
-      printf '%-8s %4d %8s %8s %10.1f %s\n' "$tool" "$run" "$wall" "$cpu" "$(echo "$peak / 1024" | bc -l)" "$ok"
+      printf '%-10s %4d %8s %8s %10.1f %s\n' "$tool" "$run" "$wall" "$cpu" "$(echo "$peak / 1024" | bc -l)" "$ok"
       rm -rf "$folder"
     done
   done

@@ -44,7 +44,7 @@ run_tool() {  # name folder url
 scenario() {  # title url tools
   local title="$1" url="$2" tools="$3"
   echo "== $title: ${size_mib} MiB"
-  printf '%-8s %4s %8s %8s %10s %s\n' tool run wall_s cpu_s peak_MiB sha256
+  printf '%-10s %4s %8s %8s %10s %s\n' tool run wall_s cpu_s peak_MiB sha256
   bench_runs "$runs" "$work" "$url" "$expected" $tools
 }
 

@@ -24,19 +24,22 @@ std::string FormatFixed2(std::int64_t tenThousandths) {
 }  // namespace
 
 TDownloadJob::TDownloadJob(const std::shared_ptr<TJobHost>& host, std::string name, TDateTime publishTime,
-                           std::string url, std::string folder, std::int32_t segCount)
+                           std::string url, std::string folder, std::int32_t segCount,
+                           std::optional<TSha256::TDigest> expectedSha256)
     : PublishTime(publishTime),
       Name(std::move(name)),
       URL(std::move(url)),
       SavePath(std::move(folder)),
       SegCount(segCount),
+      ExpectedSha256(expectedSha256),
       host_(host) {}
 
 std::shared_ptr<TDownloadJob> TDownloadJob::Create(const std::shared_ptr<TJobHost>& host, std::string name,
                                                    TDateTime publishTime, std::string url, std::string folder,
-                                                   std::int32_t segCount, bool start) {
-  std::shared_ptr<TDownloadJob> job(
-      new TDownloadJob(host, std::move(name), publishTime, std::move(url), std::move(folder), segCount));
+                                                   std::int32_t segCount, bool start,
+                                                   std::optional<TSha256::TDigest> expectedSha256) {
+  std::shared_ptr<TDownloadJob> job(new TDownloadJob(host, std::move(name), publishTime, std::move(url),
+                                                     std::move(folder), segCount, expectedSha256));
   host->AddJob(job);
   job->SetCell(kColumnStatus, "");
   job->SetCell(kColumnPublishTime, FormatDateTime(kDateTimeFormat, job->PublishTime));

@@ -4,12 +4,14 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "engine/Gauge.h"
 #include "engine/JobLog.h"
 #include "engine/LocalNameClaim.h"
 #include "platform/DateTime.h"
+#include "platform/Sha256.h"
 #include "platform/SocketCanceller.h"
 
 namespace bailan {
@@ -49,9 +51,12 @@ class TDownloadJob : public std::enable_shared_from_this<TDownloadJob> {
   // gives it its row), writes the row's cells 0 to 7, and starts a run when
   // `start` is set. The host must outlive every call a job makes to it; the job
   // holds only a weak reference, so a host that is gone is simply not told.
+  // With `expectedSha256` every completed archive is checked against it before
+  // it is unpacked.
   static std::shared_ptr<TDownloadJob> Create(const std::shared_ptr<TJobHost>& host, std::string name,
                                               TDateTime publishTime, std::string url, std::string folder,
-                                              std::int32_t segCount, bool start);
+                                              std::int32_t segCount, bool start,
+                                              std::optional<TSha256::TDigest> expectedSha256 = std::nullopt);
   virtual ~TDownloadJob() = default;
   TDownloadJob(const TDownloadJob&) = delete;
   TDownloadJob& operator=(const TDownloadJob&) = delete;
@@ -61,6 +66,8 @@ class TDownloadJob : public std::enable_shared_from_this<TDownloadJob> {
   const std::string URL;
   const std::string SavePath;
   const std::int32_t SegCount;
+  // The digest the received archive must have; none: it is taken unchecked.
+  const std::optional<TSha256::TDigest> ExpectedSha256;
 
   TGauge Gauge;                          // GUI thread only
   std::atomic<std::int32_t> Row{0};      // index in the job list + 1; changed under the list lock
@@ -125,7 +132,8 @@ class TDownloadJob : public std::enable_shared_from_this<TDownloadJob> {
 
  private:
   TDownloadJob(const std::shared_ptr<TJobHost>& host, std::string name, TDateTime publishTime,
-               std::string url, std::string folder, std::int32_t segCount);
+               std::string url, std::string folder, std::int32_t segCount,
+               std::optional<TSha256::TDigest> expectedSha256);
   void SetCell(std::int32_t column, const std::string& text);
 
   std::weak_ptr<TJobHost> host_;

@@ -34,6 +34,8 @@ constexpr std::size_t kMaxLengthDigits = 18;
 constexpr const char* kTooLargeClass = "ESizeError";
 // The class recorded for a document that cannot name a local file.
 constexpr const char* kBadNameClass = "EFileNameError";
+// The class recorded for an archive whose digest is not the expected one.
+constexpr const char* kDigestMismatchClass = "EDigestMismatch";
 
 // The run's log lines, after the "[time] " stamp.
 std::string LoadedSizeLine(std::int32_t total) {
@@ -264,6 +266,8 @@ void TDownloadManager::StartSegmentThreads() {
   tries_ = {};
   segmentsStarted_ = true;
   partialFile_ = TFile::Open(partialPath_, TAccess::Write, TShareMode::ReadWrite);
+  if (Job->ExpectedSha256)
+    digest_ = std::make_unique<TRunningDigest>(partialPath_, Table, SegCount, Job->TotalSize);
   lastSave_ = GetTickCount32();
   for (std::int32_t k = 1; k <= SegCount; ++k) {
     if (Table.Segments[k].NeedsThread()) StartSegmentThread(k);
@@ -307,8 +311,7 @@ TDownloadManager::TMonitorEnd TDownloadManager::Monitor() {
     const std::int32_t received = Table.SumReceived(SegCount);
     if (received == Job->TotalSize) {
       Job->PublishSums(received, Table.SumByteCounters(SegCount));
-      CompleteResource();
-      return TMonitorEnd::Completed;
+      return CompleteResource() ? TMonitorEnd::Completed : TMonitorEnd::Rejected;
     }
     if (TickDiff(GetTickCount32(), lastSave_) >= kSaveIntervalMs) SaveStateInPassing();
   }
@@ -407,11 +410,19 @@ void TDownloadManager::PauseMonitor(std::uint32_t milliseconds) {
   wake_.wait_for(lock, std::chrono::milliseconds(milliseconds), [&] { return segmentsEnded_ != ended; });
 }
 
-void TDownloadManager::CompleteResource() {
+// False when the archive was rejected by its digest: then nothing is unpacked
+// and nothing of it stays.
+bool TDownloadManager::CompleteResource() {
   partialFile_.Close();  // a file held open cannot be renamed everywhere
+  // The digest's last bytes are read before the rename, which its handle would
+  // block on some hosts; the verdict comes after it.
+  std::optional<TSha256::TDigest> got;
+  if (digest_) got = digest_->Finish();
+  digest_.reset();
   const std::string finalPath = FinalisePartialFile(partialPath_, resumePath_, Table, SegCount);
-  Job->Finished = true;
   renamed_ = true;
+  if (got && !ArchiveHasExpectedDigest(finalPath, *got)) return false;
+  Job->Finished = true;
   if (Job->ExtractArchive) {
     ExtractResource(finalPath, SavePath);
     DeleteFile(finalPath);
@@ -422,6 +433,26 @@ void TDownloadManager::CompleteResource() {
   } else {
     LogLine(doneLine);
   }
+  return true;
+}
+
+// A job with an expected digest has hashed its archive while it arrived (each
+// byte read once) and unpacks it only when `got` is that digest. On a mismatch
+// the archive goes (the resume file went with the rename), one line names both
+// digests, and the job is left with nothing received, so that its next run
+// fetches the resource afresh.
+bool TDownloadManager::ArchiveHasExpectedDigest(const std::string& finalPath, const TSha256::TDigest& got) {
+  if (got == *Job->ExpectedSha256) return true;
+  rejected_ = true;
+  DeleteFile(finalPath);
+  const std::string expectedHex = DigestToHex(*Job->ExpectedSha256), gotHex = DigestToHex(got);
+  LogLine(
+      Format(Cp("资源校验失败：SHA-256 应为 %s，实为 %s，已删除接收的文件.").c_str(), expectedHex, gotHex));
+  Job->RecordRunError(
+      kDigestMismatchClass,
+      Format("The archive's SHA-256 is %s where %s was expected; it was deleted", gotHex, expectedHex));
+  Job->PublishSums(0, Table.SumByteCounters(SegCount));
+  return false;
 }
 
 // Every segment thread is asked to stop and its connection cut short, so that
@@ -441,6 +472,7 @@ void TDownloadManager::StopSegmentThreads() {
 // size probe.
 void TDownloadManager::DiscardStaleState() {
   StopSegmentThreads();
+  digest_.reset();
   partialFile_.Close();
   DeleteFile(partialPath_);
   DeleteFile(resumePath_);
@@ -473,14 +505,18 @@ void TDownloadManager::SaveStateInPassing() {
 }
 
 // On every way out once segment threads may have started: a run that did not
-// complete stops what still runs and saves its table.
+// complete stops what still runs and saves its table (unless its archive was
+// rejected: then there is no partial file left to resume).
 void TDownloadManager::CloseRun() {
   if (Job->Finished) return;
   if (segmentsStarted_) StopSegmentThreads();
-  try {
-    SaveState();
-  } catch (const Exception& error) {
-    Job->RecordRunError(error.ClassName(), error.Message());
+  digest_.reset();
+  if (!rejected_) {
+    try {
+      SaveState();
+    } catch (const Exception& error) {
+      Job->RecordRunError(error.ClassName(), error.Message());
+    }
   }
   partialFile_.Close();
   LogLine(Cp("资源接收未完成，任务中止."));

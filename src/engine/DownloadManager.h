@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/ResumeFile.h"
+#include "engine/RunningDigest.h"
 #include "engine/SegmentOutcome.h"
 #include "engine/SegmentTable.h"
 #include "platform/File.h"
@@ -92,7 +93,9 @@ class TDownloadManager : public TThread, public std::enable_shared_from_this<TDo
                    std::int32_t segCount);
 
   // What the monitoring passes ended with.
-  enum class TMonitorEnd { Completed, Stopped, GivenUp, Restart };
+  // Rejected: the received archive did not have its expected digest and was
+  // deleted with the resume state; the next run starts afresh.
+  enum class TMonitorEnd { Completed, Stopped, GivenUp, Restart, Rejected };
 
   // What the job transfer thread keeps about one slot's tries.
   struct TSlotTries {
@@ -118,7 +121,8 @@ class TDownloadManager : public TThread, public std::enable_shared_from_this<TDo
   void ScheduleRetry(std::int32_t k, const TSegmentOutcome& outcome, bool broughtData);
   void StartDueRetries();
   bool AllIncompleteGivenUp() const;
-  void CompleteResource();
+  bool CompleteResource();
+  bool ArchiveHasExpectedDigest(const std::string& finalPath, const TSha256::TDigest& got);
   void StopSegmentThreads();
   void DiscardStaleState();
   void SaveState();
@@ -140,7 +144,10 @@ class TDownloadManager : public TThread, public std::enable_shared_from_this<TDo
   bool restarted_ = false;   // the run has started afresh once already
   bool restartDue_ = false;  // a segment found the resource changed: start afresh
   bool renamed_ = false;     // this run renamed the complete partial file to its final name
+  bool rejected_ = false;    // the archive failed its digest: nothing is left to save
   TFile partialFile_;        // for flushing the received bytes before a save
+  // Hashes the partial file while it fills, for a job with an expected digest.
+  std::unique_ptr<TRunningDigest> digest_;
   std::uint32_t lastSave_ = 0;
   std::array<TSlotTries, kMaxSegments + 1> tries_{};
   std::array<TSegmentOutcome, kMaxSegments + 1> outcomes_{};

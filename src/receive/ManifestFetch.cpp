@@ -7,6 +7,7 @@
 #include "platform/Path.h"
 #include "receive/BoundedStream.h"
 #include "receive/GlobalTexts.h"
+#include "receive/ManifestJobs.h"
 #include "receive/ManifestSignature.h"
 #include "transport/http/HttpClient.h"
 
@@ -88,7 +89,15 @@ bool FetchManifestFrom(const std::string& url, const TSignatureKey* key) {
     DeleteFile(temporary);
     throw EFCreateError(Format("Cannot create file \"%s\". %s", path, reason));
   }
-  SetManifestIni(std::make_unique<TIniFile>(path));
+  auto ini = std::make_unique<TIniFile>(path);
+  try {
+    ManifestEntries(*ini);  // a manifest that lists an archive with a malformed digest is none
+  } catch (const EManifestError& error) {
+    LastFailure() = error.Message();
+    SetManifestIni(nullptr);
+    return false;
+  }
+  SetManifestIni(std::move(ini));
   return true;
 }
 

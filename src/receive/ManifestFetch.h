@@ -30,8 +30,10 @@ std::string ManifestPath();
 // EFCreateError. A build with a manifest key (BuiltInManifestKey) also
 // receives the manifest's signature and refuses, as a failed transfer, a
 // manifest whose signature is missing, unreadable or not the key's over the
-// bytes received. Runs on the GUI thread, which keeps answering the user
-// through the registered anti-freeze meanwhile.
+// bytes received. A manifest that lists an archive with a malformed "sha256"
+// (ManifestEntries) gives false too, with the reason naming its section, and
+// no manifest is loaded. Runs on the GUI thread, which keeps answering the
+// user through the registered anti-freeze meanwhile.
 bool FetchManifest();
 // The same from another address (tests), with the build's key.
 bool FetchManifestFrom(const std::string& url);

@@ -103,13 +103,14 @@ std::int32_t TReceiveLists::RowCount() const {
 }
 
 std::shared_ptr<TDownloadJob> TReceiveLists::AddPendingJob(const TResourceRec& record, bool start) {
+  const std::optional<TSha256::TDigest> digest = RecordDigest(record.Sha256);
   {
     TLock lock(ListLock());
     pending_.push_back(record);
   }
   // Outside the lock: a started run may complete on its own thread at once.
   return TDownloadJob::Create(shared_from_this(), record.Name.Get(), record.PublishTime, record.URL.Get(),
-                              record.SavePath.Get(), record.SegCount, start);
+                              record.SavePath.Get(), record.SegCount, start, digest);
 }
 
 std::shared_ptr<TDownloadJob> TReceiveLists::ReceiveAgain(std::int32_t index) {

@@ -1,5 +1,7 @@
 #include "receive/ResourceRecords.h"
 
+#include "platform/Exception.h"
+
 namespace bailan {
 namespace {
 
@@ -18,9 +20,19 @@ void CopyReceivedFields(To& to, const From& from) {
   to.Remark = from.Remark;
   to.Flag = from.Flag;
   to.ReceiveTime = from.ReceiveTime;
+  to.Sha256 = from.Sha256;
 }
 
 }  // namespace
+
+std::optional<TSha256::TDigest> RecordDigest(const TTextField<kDigestText>& field) {
+  const std::string hex = field.Get();
+  if (hex.empty()) return std::nullopt;
+  TSha256::TDigest digest{};
+  if (!ParseDigestHex(hex, digest))
+    throw Exception("A record's SHA-256 field holds no digest: \"" + hex + "\"");
+  return digest;
+}
 
 TReceivedRec ReceivedFromPending(const TResourceRec& pending, const std::string& fileName,
                                  std::int32_t fileSize, TDateTime receiveTime) {
@@ -35,6 +47,7 @@ TReceivedRec ReceivedFromPending(const TResourceRec& pending, const std::string&
   received.Remark = pending.Remark;
   received.Flag = pending.Flag;
   received.ReceiveTime = receiveTime;
+  received.Sha256 = pending.Sha256;
   return received;
 }
 
@@ -48,6 +61,7 @@ TResourceRec PendingFromReceived(const TReceivedRec& received) {
   pending.Category = received.Category;
   pending.Remark = received.Remark;
   pending.Flag = received.Flag;
+  pending.Sha256 = received.Sha256;
   return pending;
 }
 

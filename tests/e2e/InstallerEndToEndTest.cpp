@@ -11,9 +11,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "DemoProduct.h"
 #include "DemoSignature.h"
@@ -30,6 +32,9 @@ namespace fs = std::filesystem;
 
 constexpr int kInstallTimeoutMs = 180000;  // the whole drive: start, 30 MB, completion
 constexpr int kStartTimeoutMs = 10000;
+// How long an installation with a failed job is watched for not completing:
+// well beyond the time the other archives take at full speed.
+constexpr int kIncompleteWatchSeconds = 20;
 // The programs the drive needs besides the installer.
 const char* const kTools[] = {"Xvfb", "xdotool"};
 
@@ -85,60 +90,101 @@ std::set<std::string> FilesBelow(const fs::path& folder) {
   return files;
 }
 
-// One drive of the installer program against the demo site, signed with the
-// demo key (and changed after signing when `tamper`), in a work folder of its own.
-struct TDrive {
-  TTempDir work;
-  fs::path site = work / "site", home = work / "home", temp = work / "temp";
-  int Exit = -1;
-  std::string Output;
-
-  // `expectError`: the drive confirms the error box instead of installing.
-  void Run(bool tamper, bool expectError) {
-    for (const char* tool : kTools) {
-      ASSERT_TRUE(OnPath(tool)) << "cannot run: " << tool
-                                << " is not installed (scripts/setup.sh installs it)";
-    }
-    fs::create_directories(home);
-    fs::create_directories(temp);
-    demo::TStaticHttpServer server(site, demo::TStaticServerOptions{});  // a free port
-    const std::string serverUrl = "http://127.0.0.1:" + std::to_string(server.Port());
-    demo::WriteDemoSite(site, serverUrl);
-    demo::SignDemoManifest(site, tamper);
-    TXvfb xvfb;
-    ASSERT_FALSE(xvfb.Display().empty())
-        << "cannot run: Xvfb did not come up within " << kStartTimeoutMs << " ms";
-    TProcessGroup drive({"/usr/bin/env", "DISPLAY=" + xvfb.Display(), "QT_QPA_PLATFORM=xcb",
-                         "HOME=" + home.string(), "TEMP=" + temp.string(), "QTWEBENGINE_DISABLE_SANDBOX=1",
-                         std::string("DRIVE_EXPECT_ERROR=") + (expectError ? "1" : ""),
-                         "BAILAN_E2E_SERVER_URL=" + serverUrl, BAILAN_DRIVER_PATH, BAILAN_INSTALLER_PATH});
-    Exit = drive.Wait(kInstallTimeoutMs);
-    Output = drive.Output();
+// One drive of the installer against the demo site, its manifest signed with
+// the demo key (and changed after signing when `tamperManifest`): the server on
+// a free port (serving `tamperedArchive` changed after its digest was pinned, if named),
+// its own Xvfb, HOME and TEMP in a fresh folder; `driveEnvironment` goes to the
+// drive script besides.
+class TDemoDrive {
+ public:
+  // Owns the folder and the server (the X server lives for one Run); the test's
+  // thread alone.
+  explicit TDemoDrive(const std::string& tamperedArchive = "", bool tamperManifest = false)
+      : site_(work_ / "site"),
+        home_(work_ / "home"),
+        temp_(work_ / "temp"),
+        server_(site_, demo::TStaticServerOptions{}),  // a free port, no rate limit
+        serverUrl_("http://127.0.0.1:" + std::to_string(server_.Port())) {
+    fs::create_directories(home_);
+    fs::create_directories(temp_);
+    demo::WriteDemoSite(site_, serverUrl_, demo::ShellProgramStandIn(), tamperedArchive);
+    demo::SignDemoManifest(site_, tamperManifest);
   }
+
+  // Runs the drive to its end: its exit code, and its output in `output`.
+  int Run(const std::vector<std::string>& driveEnvironment, std::string& output) {
+    for (const char* tool : kTools) {
+      if (!OnPath(tool)) {
+        output = std::string("cannot run: ") + tool + " is not installed (scripts/setup.sh installs it)";
+        return -1;
+      }
+    }
+    TXvfb xvfb;
+    if (xvfb.Display().empty()) {
+      output = "cannot run: Xvfb did not come up within " + std::to_string(kStartTimeoutMs) + " ms";
+      return -1;
+    }
+    std::vector<std::string> command{"/usr/bin/env",
+                                     "DISPLAY=" + xvfb.Display(),
+                                     "QT_QPA_PLATFORM=xcb",
+                                     "HOME=" + home_.string(),
+                                     "TEMP=" + temp_.string(),
+                                     "QTWEBENGINE_DISABLE_SANDBOX=1",
+                                     "BAILAN_E2E_SERVER_URL=" + serverUrl_};
+    command.insert(command.end(), driveEnvironment.begin(), driveEnvironment.end());
+    command.push_back(BAILAN_DRIVER_PATH);
+    command.push_back(BAILAN_INSTALLER_PATH);
+    TProcessGroup drive(command);
+    const int exit = drive.Wait(kInstallTimeoutMs);
+    output = drive.Output();
+    return exit;
+  }
+
+  fs::path Product() const { return home_ / "柏岚软件" / "柏岚销售记账打印软件"; }
+  fs::path Site() const { return site_; }
+  fs::path Temp() const { return temp_; }
+
+ private:
+  TTempDir work_;
+  fs::path site_, home_, temp_;
+  demo::TStaticHttpServer server_;
+  std::string serverUrl_;
 };
 
-TEST(InstallerEndToEndTest, InstallsTheDemoProductAndStartsItsProgram) {
-  TDrive run;
-  ASSERT_NO_FATAL_FAILURE(run.Run(false, false));
-  ASSERT_EQ(run.Exit, 0) << run.Output;
-  const fs::path &home = run.home, &temp = run.temp, &site = run.site;
-
-  const fs::path product = home / "柏岚软件" / "柏岚销售记账打印软件";
-  std::set<std::string> expected;
+// The files of the demo's archives, by relative path, except those of `skipped`.
+std::map<std::string, std::string> ArchiveFiles(const std::string& skipped = "") {
+  std::map<std::string, std::string> files;
   for (const demo::TDemoArchive& archive : demo::DemoArchives()) {
-    for (const demo::TZipInput& file : archive.Files) {
-      const std::string name = Cp936ToUtf8(file.Name);
-      expected.insert(name);
-      EXPECT_TRUE(ReadFileBytes((product / name).string()) == file.Data) << name;
-    }
+    if (archive.FileName == skipped) continue;
+    for (const demo::TZipInput& file : archive.Files) files[Cp936ToUtf8(file.Name)] = file.Data;
   }
-  // The manifest's local copy stays in TEMP.
-  EXPECT_EQ(ReadFileBytes((temp / "update.ini").string()),
-            ReadFileBytes((site / std::string(demo::kManifestPath).substr(1)).string()));
-  // Nothing else: no partial or resume file, no archive, no launcher.
+  return files;
+}
+
+// Every file of `expected` lies in `product` with its bytes, and nothing else
+// but `alsoThere`: no partial or resume file, no archive, no launcher.
+void ExpectExactlyFiles(const fs::path& product, const std::map<std::string, std::string>& expected,
+                        const std::set<std::string>& alsoThere) {
+  std::set<std::string> names;
+  for (const auto& [name, data] : expected) {
+    names.insert(name);
+    EXPECT_TRUE(ReadFileBytes((product / name).string()) == data) << name;
+  }
   std::set<std::string> found = FilesBelow(product);
-  found.erase(demo::kLaunchProofName);
-  EXPECT_EQ(found, expected);
+  for (const std::string& name : alsoThere) found.erase(name);
+  EXPECT_EQ(found, names);
+}
+
+TEST(InstallerEndToEndTest, InstallsTheDemoProductAndStartsItsProgram) {
+  TDemoDrive demo;
+  std::string output;
+  ASSERT_EQ(demo.Run({}, output), 0) << output;
+
+  const fs::path product = demo.Product();
+  ExpectExactlyFiles(product, ArchiveFiles(), {demo::kLaunchProofName});
+  // The manifest's local copy stays in TEMP.
+  EXPECT_EQ(ReadFileBytes((demo.Temp() / "update.ini").string()),
+            ReadFileBytes((demo.Site() / std::string(demo::kManifestPath).substr(1)).string()));
 
   // Extraction keeps the program's execute bit, so the launcher starts it.
   EXPECT_NE(fs::status(product / "BL.exe").permissions() & fs::perms::owner_exec, fs::perms::none);
@@ -150,18 +196,31 @@ TEST(InstallerEndToEndTest, InstallsTheDemoProductAndStartsItsProgram) {
   EXPECT_EQ(ReadFileBytes(proof.string()), demo::kLaunchProofText + product.string() + "\n");
 }
 
+// An archive that arrives changed fails its job as any failed job does: the
+// installer stays on its install page without completing, nothing of that
+// archive is unpacked and nothing of it is left; the other archives are in place
+// and the product's program is never started.
+TEST(InstallerEndToEndTest, TamperedArchiveLeavesTheInstallationIncomplete) {
+  const std::string tampered = "BLHelp.zip";
+  TDemoDrive demo(tampered);
+  std::string output;
+  ASSERT_EQ(demo.Run({"DRIVE_EXPECT_INCOMPLETE=" + std::to_string(kIncompleteWatchSeconds)}, output), 0)
+      << output;
+  ExpectExactlyFiles(demo.Product(), ArchiveFiles(tampered), {});
+}
+
 // A manifest changed after signing: the error box, its reason in the
 // program's output, no copy in TEMP and nothing installed.
 TEST(InstallerEndToEndTest, RefusesAManifestChangedAfterSigning) {
-  TDrive run;
-  ASSERT_NO_FATAL_FAILURE(run.Run(true, true));
-  ASSERT_EQ(run.Exit, 0) << run.Output;
-  EXPECT_NE(run.Output.find("manifest: The manifest is refused: the signature is not this key's"),
+  TDemoDrive demo("", true);
+  std::string output;
+  ASSERT_EQ(demo.Run({"DRIVE_EXPECT_ERROR=1"}, output), 0) << output;
+  EXPECT_NE(output.find("manifest: The manifest is refused: the signature is not this key's"),
             std::string::npos)
-      << run.Output;
-  EXPECT_FALSE(fs::exists(run.temp / "update.ini"));
-  EXPECT_TRUE(fs::is_empty(run.temp));
-  EXPECT_FALSE(fs::exists(run.home / "柏岚软件"));
+      << output;
+  EXPECT_FALSE(fs::exists(demo.Temp() / "update.ini"));
+  EXPECT_TRUE(fs::is_empty(demo.Temp()));
+  EXPECT_FALSE(fs::exists(demo.Product().parent_path()));
 }
 
 }  // namespace

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <random>
 #include <vector>
 
 #include "engine/ResumeFile.h"
 #include "platform/FileSystem.h"
 #include "platform/HostSystem.h"
+#include "platform/Sha256.h"
 
 #include "platform/Thread.h"
 #include "platform/Tick.h"
@@ -207,6 +209,43 @@ TEST(FetchCommand, FailuresAndUsage) {
     EXPECT_EQ(RunCli({"fetch", "--retry-wait", bad, "u", "f"}, &out, &err), 2);
   EXPECT_EQ(RunCli({"fetch", "--bogus", "u", "f"}, &out, &err), 2);
   EXPECT_NE(err.find("usage"), std::string::npos);
+}
+
+TEST(FetchCommand, Sha256ChecksTheArchiveBeforeItIsUnpacked) {
+  const std::string archive = test::TZipBuilder().AddFile("BL.exe", PatternBytes(20000), 8).Build();
+  const std::string digest = DigestToHex(TSha256::Of(archive));
+  std::string upper = digest;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  std::string wrong = digest;
+  wrong[0] = wrong[0] == '0' ? '1' : '0';
+  const struct {
+    std::string Digest;
+    int Exit;
+    const char* Stderr;  // how the report begins; "" for none
+  } cases[] = {
+      {digest, 0, ""},
+      {upper, 0, ""},
+      {wrong, 1, "EDigestMismatch: "},
+      {digest.substr(1), 2, "usage"},
+      {digest + "0", 2, "usage"},
+      {"g" + digest.substr(1), 2, "usage"},
+      {"", 2, "usage"},
+  };
+  TTestServer server;
+  server.AddFile("/app.zip", archive);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Digest);
+    TTempDir target;
+    std::string out, err;
+    EXPECT_EQ(RunCli({"fetch", "--sha256", c.Digest, server.Url("/app.zip"), target.Path()}, &out, &err),
+              c.Exit);
+    EXPECT_NE(err.find(c.Stderr), std::string::npos) << err;
+    EXPECT_EQ(FileExists(target / "BL.exe"), c.Exit == 0);
+    EXPECT_FALSE(FileExists(target / "app.zip"));
+    if (c.Exit == 1) {
+      EXPECT_NE(out.find(digest), std::string::npos) << out;  // the log line names the expected digest
+    }
+  }
 }
 
 TEST(FetchCommand, OffATerminalAProgressLineComesEveryThreeSecondsNotMoreOften) {

@@ -8,8 +8,8 @@
 
 namespace bailan::test {
 
-TEngineRun::TEngineRun(const std::string& url, const std::string& folder, std::int32_t segments,
-                       bool extract) {
+TEngineRun::TEngineRun(const std::string& url, const std::string& folder, std::int32_t segments, bool extract,
+                       const std::string& sha256) {
   TResourceRec record{};
   record.PublishTime = TDateTime::Now();
   record.Name = "test";
@@ -17,6 +17,7 @@ TEngineRun::TEngineRun(const std::string& url, const std::string& folder, std::i
   record.SavePath = folder;
   record.SegCount = segments;
   record.Flag = 1;
+  record.Sha256 = sha256;
   Job = Lists->AddPendingJob(record, false);
   Job->ExtractArchive = extract;
 }

@@ -17,9 +17,10 @@ struct TEngineRun {
   std::shared_ptr<TReceiveLists> Lists = TReceiveLists::Create();
   std::shared_ptr<TDownloadJob> Job;
 
-  // Creates the record and the job (not started).
+  // Creates the record and the job (not started); a non-empty `sha256` is the
+  // archive's expected digest in hex.
   TEngineRun(const std::string& url, const std::string& folder, std::int32_t segments = 3,
-             bool extract = false);
+             bool extract = false, const std::string& sha256 = "");
 
   // Starts a run and waits until it has ended; false when it did not end within
   // `timeoutMs`.

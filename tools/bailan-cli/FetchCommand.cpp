@@ -1,7 +1,8 @@
 // bailan-cli fetch [--segments N] [--no-extract] [--read-timeout MS] [--retries N]
-//                  [--retry-wait S] [--cacert FILE] URL FOLDER:
+//                  [--retry-wait S] [--cacert FILE] [--sha256 HEX] URL FOLDER:
 // receives one resource as the installer does (one pending record, one job, N
-// segments), printing the job's log lines as they are added and its progress on
+// segments; with --sha256 the archive must have that digest, as a manifest's
+// "sha256" demands), printing the job's log lines as they are added and its progress on
 // stderr. Ctrl-C (or SIGTERM, or closing the terminal; Ctrl-Break on Windows)
 // stops the run, which saves its resume state; running the same command again
 // resumes it.
@@ -17,6 +18,7 @@
 #include "engine/DownloadManager.h"
 #include "engine/EngineSettings.h"
 #include "platform/Console.h"
+#include "platform/Sha256.h"
 #include "platform/Thread.h"
 #include "platform/Tick.h"
 #include "receive/ReceiveLists.h"
@@ -38,6 +40,7 @@ struct TFetchArgs {
   std::int32_t Retries =
       EngineSettings().MaxTriesWithoutData;  // tries without data before a range is given up
   std::int32_t RetryWaitMs = EngineSettings().RetryFirstPauseMs;  // the first pause after a try without data
+  std::string Sha256;  // the expected digest in lower-case hex; empty: unchecked
   std::string Url;
   std::string Folder;
 };
@@ -67,6 +70,10 @@ bool ParseArgs(const std::vector<std::string>& args, TFetchArgs& out) {
       std::optional<std::int32_t> value = ParseInt32(args[++i]);
       if (!value || *value < 0 || *value > kMaxRetryWaitSeconds) return false;
       out.RetryWaitMs = *value * 1000;
+    } else if (args[i] == "--sha256" && i + 1 < args.size()) {
+      TSha256::TDigest digest{};
+      if (!ParseDigestHex(args[++i], digest)) return false;
+      out.Sha256 = DigestToHex(digest);
     } else if (args[i].rfind("--", 0) == 0) {
       return false;
     } else {
@@ -116,6 +123,7 @@ int RunFetch(const std::vector<std::string>& args) {
   record.SavePath = options.Folder;
   record.SegCount = options.Segments;
   record.Flag = 1;
+  record.Sha256 = options.Sha256;
   std::shared_ptr<TDownloadJob> job = lists->AddPendingJob(record, false);
   job->ExtractArchive = options.Extract;
   job->StartDownload();
@@ -152,7 +160,7 @@ int RunFetch(const std::vector<std::string>& args) {
 
 const TCliCommand kFetch("fetch",
                          "[--segments N] [--no-extract] [--read-timeout MS] [--retries N] [--retry-wait S] "
-                         "[--cacert FILE] URL FOLDER",
+                         "[--cacert FILE] [--sha256 HEX] URL FOLDER",
                          RunFetch);
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "PinnedDigest.h"
 #include "RedirectHops.h"
 #include "SignatureCheck.h"
 #include "TemporaryFile.h"
@@ -47,7 +46,14 @@ void CheckUnreadSections(const TIniFile& manifest, const std::vector<TManifestEn
 
 std::vector<TCheckEntry> CheckEntries(const TIniFile& manifest, const std::string& url,
                                       TCheckReport& report) {
-  const std::vector<TManifestEntry> listed = ManifestEntries(manifest);
+  std::vector<TManifestEntry> listed;
+  try {
+    listed = ManifestEntries(manifest);
+  } catch (const EManifestError& error) {
+    // The installer refuses the whole manifest: no entry of it would install.
+    report.Fail(kManifestRow, url, "sha256", FailureText(error));
+    return {};
+  }
   if (listed.empty()) {
     report.Fail(kManifestRow, url, "entries",
                 "no entry: the section \"bailan\" has no url, nothing is installed");
@@ -55,9 +61,9 @@ std::vector<TCheckEntry> CheckEntries(const TIniFile& manifest, const std::strin
   CheckUnreadSections(manifest, listed, report);
   std::vector<TCheckEntry> entries;
   for (const TManifestEntry& entry : listed) {
-    std::string bad;
-    std::optional<TSha256::TDigest> pin = PinnedDigest(manifest, entry.Section, bad);
-    if (!bad.empty()) report.Fail(entry.Section, entry.Url, "sha256", "\"" + bad + "\" is not 64 hex digits");
+    std::optional<TSha256::TDigest> pin;
+    TSha256::TDigest digest{};
+    if (ParseDigestHex(entry.Sha256, digest)) pin = digest;  // ManifestEntries gives 64 digits or none
     entries.push_back(TCheckEntry{entry.Section, entry.Url, pin});
   }
   return entries;

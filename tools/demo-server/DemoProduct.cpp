@@ -1,12 +1,14 @@
 #include "DemoProduct.h"
 
 #include "platform/Cp936.h"
+#include "platform/Sha256.h"
 
 namespace bailan::demo {
 namespace {
 
 constexpr std::uint32_t kProgramMode = 0755;
 constexpr std::uint64_t kDataSeed = 0x9E3779B97F4A7C15ull;  // any fixed seed: the data must not change
+constexpr char kTamperMask = 0x5A;                          // any non-zero mask changes the byte
 
 // Bytes that do not compress, the same on every run (xorshift64).
 std::string PseudoRandomBytes(std::size_t count) {
@@ -48,13 +50,21 @@ std::vector<TDemoArchive> DemoArchives(std::size_t bigFileBytes, const std::stri
   return {main, data, help};
 }
 
-std::string DemoManifest(const std::vector<TDemoArchive>& archives, const std::string& archiveBaseUrl) {
+std::string DemoManifest(const std::vector<TServedArchive>& archives, const std::string& archiveBaseUrl) {
   std::string text = "; 柏岚销售记账打印软件 演示清单\r\n";
   for (std::size_t i = 0; i < archives.size(); ++i) {
     text += i == 0 ? "[bailan]\r\n" : "[file" + std::to_string(i) + "]\r\n";
     text += "url=" + archiveBaseUrl + archives[i].FileName + "\r\n";
+    text += "sha256=" + DigestToHex(TSha256::Of(archives[i].Bytes)) + "\r\n";
   }
   return Utf8ToCp936(text);
+}
+
+void TamperArchive(TServedArchive& archive) {
+  // One byte in the middle: the length and the framing of the answer stay, as
+  // when a meddler on the way swaps content.
+  if (archive.Bytes.empty()) return;
+  archive.Bytes[archive.Bytes.size() / 2] ^= kTamperMask;
 }
 
 std::string DemoShowcasePage() {

@@ -36,9 +36,20 @@ std::string ShellProgramStandIn();
 std::vector<TDemoArchive> DemoArchives(std::size_t bigFileBytes = kBigFileBytes,
                                        const std::string& program = ShellProgramStandIn());
 
+// One archive as the server holds it: its file name and its ZIP bytes.
+struct TServedArchive {
+  std::string FileName;
+  std::string Bytes;
+};
+
 // The manifest that lists the archives, CP936 with CR LF line ends; each url is
-// `archiveBaseUrl` followed by the archive's file name.
-std::string DemoManifest(const std::vector<TDemoArchive>& archives, const std::string& archiveBaseUrl);
+// `archiveBaseUrl` followed by the archive's file name, and beside it the
+// SHA-256 of the archive's bytes.
+std::string DemoManifest(const std::vector<TServedArchive>& archives, const std::string& archiveBaseUrl);
+
+// Changes bytes of `archive` in place, keeping its length: what the server then
+// serves no longer has the digest the manifest gives.
+void TamperArchive(TServedArchive& archive);
 
 // The showcase page (its body ends in the completion marker) and the licence
 // page, UTF-8 HTML.

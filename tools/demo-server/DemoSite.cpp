@@ -1,5 +1,6 @@
 #include "DemoSite.h"
 
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 
@@ -20,11 +21,22 @@ void WriteFile(const std::filesystem::path& root, const std::string& urlPath, co
 }  // namespace
 
 void WriteDemoSite(const std::filesystem::path& root, const std::string& serverUrl,
-                   const std::string& program) {
-  const std::vector<TDemoArchive> archives = DemoArchives(kBigFileBytes, program);
-  for (const TDemoArchive& archive : archives)
-    WriteFile(root, kArchivePath + archive.FileName, BuildUnixZip(archive.Files));
-  WriteFile(root, kManifestPath, DemoManifest(archives, serverUrl + kArchivePath));
+                   const std::string& program, const std::string& tamperedArchive) {
+  std::vector<TServedArchive> served;
+  for (const TDemoArchive& archive : DemoArchives(kBigFileBytes, program))
+    served.push_back({archive.FileName, BuildUnixZip(archive.Files)});
+  const std::string manifest = DemoManifest(served, serverUrl + kArchivePath);
+  if (!tamperedArchive.empty()) {
+    auto target = std::find_if(served.begin(), served.end(), [&](const TServedArchive& archive) {
+      return archive.FileName == tamperedArchive;
+    });
+    if (target == served.end())
+      throw std::runtime_error("no archive of the demo is named " + tamperedArchive);
+    TamperArchive(*target);
+  }
+  for (const TServedArchive& archive : served)
+    WriteFile(root, kArchivePath + archive.FileName, archive.Bytes);
+  WriteFile(root, kManifestPath, manifest);
   WriteFile(root, kShowcasePath, DemoShowcasePage());
   WriteFile(root, kLicencePath, DemoLicencePage());
 }

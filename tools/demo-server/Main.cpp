@@ -1,9 +1,12 @@
 // bailan-demo-server: serves a demo product for the installer on 127.0.0.1.
-//   bailan-demo-server [--port N] [--rate KIB] [--folder DIR] [--bl-exe PATH] [--quiet]
-//                     [--tamper-manifest]
+//   bailan-demo-server [--port N] [--rate KIB] [--folder DIR] [--bl-exe PATH]
+//                      [--tamper-archive NAME] [--tamper-manifest] [--quiet]
 // The site (manifest, three archives, showcase and licence page) is generated at
-// start-up into DIR, or into a temporary folder that is removed again at exit;
-// the manifest is signed with the demo key ("Live.txt.sig" beside it).
+// start-up into DIR, or into a temporary folder that is removed again at exit.
+// The manifest gives each archive's SHA-256 and is signed with the demo key
+// ("Live.txt.sig" beside it); --tamper-archive serves the archive NAME changed
+// after its digest was taken, --tamper-manifest the manifest changed after
+// signing, to show how the installer refuses them.
 // Runs until SIGINT or SIGTERM.
 #include <chrono>
 #include <csignal>
@@ -40,19 +43,22 @@ struct TOptions {
   std::uint64_t RateKib = kDefaultRateKib;
   std::filesystem::path Folder;
   std::filesystem::path Program;  // the product's BL.exe; empty: the shell stand-in
+  std::string TamperedArchive;    // the archive served changed after hashing; empty: none
   bool Quiet = false;
   bool TamperManifest = false;  // change the manifest after signing it
 };
 
 int Usage() {
-  std::cerr << "usage: bailan-demo-server [--port N] [--rate KIB] [--folder DIR] [--bl-exe PATH] [--quiet]\n"
-               "                          [--tamper-manifest]\n"
+  std::cerr << "usage: bailan-demo-server [--port N] [--rate KIB] [--folder DIR] [--bl-exe PATH]\n"
+               "                          [--tamper-archive NAME] [--tamper-manifest] [--quiet]\n"
                "  --port N      port on 127.0.0.1 (default 18931; 0 picks a free one)\n"
                "  --rate KIB    KiB per second and connection (default 3072; 0: no limit)\n"
                "  --folder DIR  generate the site into DIR and keep it (default: a temporary folder)\n"
                "  --bl-exe PATH the product's BL.exe (default: a shell script standing in for it)\n"
-               "  --quiet       no line per request\n"
-               "  --tamper-manifest  change the manifest after signing it (a signed build refuses it)\n";
+               "  --tamper-archive NAME  serve the archive NAME (BLMain.zip, BLData.zip, BLHelp.zip)\n"
+               "                changed after the manifest's sha256 was taken\n"
+               "  --tamper-manifest  change the manifest after signing it (a signed build refuses it)\n"
+               "  --quiet       no line per request\n";
   return 2;
 }
 
@@ -81,6 +87,8 @@ bool ParseOptions(int argc, char** argv, TOptions& options) {
       options.Folder = value;
     } else if (name == "--bl-exe" && !value.empty()) {
       options.Program = value;
+    } else if (name == "--tamper-archive" && !value.empty()) {
+      options.TamperedArchive = value;
     } else {
       return false;
     }
@@ -147,7 +155,7 @@ int main(int argc, char** argv) {
     // Bound first, so that the manifest can name the port a request for port 0 got.
     TStaticHttpServer server(root, serverOptions);
     const std::string url = "http://127.0.0.1:" + std::to_string(server.Port());
-    WriteDemoSite(root, url, program);
+    WriteDemoSite(root, url, program, options.TamperedArchive);
     try {
       SignDemoManifest(root, options.TamperManifest);
     } catch (const std::exception& error) {
