@@ -1,14 +1,17 @@
-// bailan-setup-e2e: the installer as the end-to-end test runs it, built only
-// with the tests and never shipped. It differs from bailan-setup in one thing:
-// when BAILAN_E2E_SERVER_URL ("http://HOST:PORT") is set, the manifest, the
+// bailan-setup-e2e: the installer as the end-to-end test and the benchmarks
+// run it, built only with the tests and never shipped. It differs from
+// bailan-setup in two things, both read from the environment: when
+// BAILAN_E2E_SERVER_URL ("http://HOST:PORT") is set, the manifest, the
 // showcase page and the licence come from that server, at the paths of the
 // built-in addresses, so that the test serves them on a port it has chosen
-// free. bailan-setup reads no environment but TEMP.
+// free; when BAILAN_E2E_STARTUP_LOG names a file, the start-up milestones are
+// logged there (TStartupLog). bailan-setup reads no environment but TEMP.
 #include <cstdlib>
 #include <string>
 
 #include "qt/installer/QtText.h"
 #include "qt/installer/program/Program.h"
+#include "qt/installer/program/StartupLog.h"
 #include "qt/receive/FMain.h"
 #include "receive/GlobalTexts.h"
 #include "receive/ManifestFetch.h"
@@ -16,6 +19,12 @@
 namespace {
 
 const char* const kServerVariable = "BAILAN_E2E_SERVER_URL";
+const char* const kStartupLogVariable = "BAILAN_E2E_STARTUP_LOG";
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : std::string(value);
+}
 
 // `url` with its scheme and host replaced by `server`'s: what follows the
 // host ("/install/Tavro/Live.txt") stays.
@@ -28,13 +37,18 @@ std::string OnServer(const std::string& url, const std::string& server) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* server = std::getenv(kServerVariable);
-  if (server == nullptr || *server == '\0') return bailan::RunInstaller(argc, argv, {});
-  const std::string base(server);
-  return bailan::RunInstaller(argc, argv, [base](bailan::TFMain& window) {
-    const std::string manifest = OnServer(bailan::ManifestURL(), base);
+  bailan::TStartupLog log(Environment(kStartupLogVariable));
+  log.Mark("main");
+  const std::string server = Environment(kServerVariable);
+  bailan::TInstallerHooks hooks;
+  hooks.step = [&log](const char* step) { log.Mark(step); };
+  hooks.prepare = [&log, server](bailan::TFMain& window) {
+    log.Watch(window);
+    if (server.empty()) return;
+    const std::string manifest = OnServer(bailan::ManifestURL(), server);
     window.FetchManifestStep = [manifest] { return bailan::FetchManifestFrom(manifest); };
-    window.ShowcaseAddress = bailan::ToQString(OnServer(bailan::ShowcaseURL(), base));
-    window.LicenseAddress = bailan::ToQString(OnServer(bailan::LicenseURL(), base));
-  });
+    window.ShowcaseAddress = bailan::ToQString(OnServer(bailan::ShowcaseURL(), server));
+    window.LicenseAddress = bailan::ToQString(OnServer(bailan::LicenseURL(), server));
+  };
+  return bailan::RunInstaller(argc, argv, hooks);
 }
