@@ -14,9 +14,9 @@ int RunInstaller(int argc, char** argv, const TInstallerHooks& hooks) {
   const auto step = [&hooks](const char* name) {
     if (hooks.step) hooks.step(name);
   };
-  // The web engine's sandbox refuses to start for the super-user.
+  // The web engine's sandbox refuses to start for the super-user. (The engine
+  // itself is loaded with the showcase's first page, WebEngineModule.h.)
   if (RunningAsSuperUser()) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
   step("application");
   SetupApplication(app);
