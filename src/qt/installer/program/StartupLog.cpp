@@ -4,8 +4,14 @@
 #include <QMetaObject>
 #include <QWidget>
 #include <chrono>
+#include <ctime>
 
 namespace bailan {
+namespace {
+
+constexpr long long kNanosecondsPerSecond = 1000000000;
+
+}  // namespace
 
 TStartupLog::TStartupLog(const std::string& path) {
   if (!path.empty()) out_.open(path, std::ios::trunc);
@@ -14,7 +20,10 @@ TStartupLog::TStartupLog(const std::string& path) {
 void TStartupLog::Mark(const char* step) {
   if (!out_.is_open()) return;
   const auto since = std::chrono::system_clock::now().time_since_epoch();
-  out_ << step << ' ' << std::chrono::duration_cast<std::chrono::nanoseconds>(since).count() << std::endl;
+  timespec cpu{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+  out_ << step << ' ' << std::chrono::duration_cast<std::chrono::nanoseconds>(since).count() << ' '
+       << static_cast<long long>(cpu.tv_sec) * kNanosecondsPerSecond + cpu.tv_nsec << std::endl;
 }
 
 void TStartupLog::Watch(QWidget& window) {
