@@ -38,7 +38,8 @@ bool TStartupLog::eventFilter(QObject* watched, QEvent* event) {
     window_ = nullptr;
     Mark("paint");
     // Queued behind the repaint that is running: it has flushed the frame by then.
-    QMetaObject::invokeMethod(this, [this] { Mark("frame"); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { Mark("frame"); }, Qt::QueuedConnection);
   }
   return QObject::eventFilter(watched, event);
 }
