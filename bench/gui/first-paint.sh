@@ -13,6 +13,8 @@
 # processor times sorted. The process is ended once the frame is out (the start-up warning box
 # is left unanswered). Not run by CI.
 #   bench/gui/first-paint.sh [RUNS]
+# INSTALLER=PATH measures another build of bailan-setup-e2e instead (an older
+# commit's, to compare), built with the same milestone log.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -20,9 +22,12 @@ runs=${1:-10}
 readonly GOAL_MS=300 TIMEOUT_MS=30000
 readonly STEPS=(main application setup window dialog show paint frame)
 
-cmake --preset default >/dev/null
-cmake --build --preset default --target bailan-setup-e2e >/dev/null
-program=$(find build/default/src -name bailan-setup-e2e -type f -perm -u+x | head -1)
+program=${INSTALLER:-}
+if [ -z "$program" ]; then
+  cmake --preset default >/dev/null
+  cmake --build --preset default --target bailan-setup-e2e >/dev/null
+  program=$(find build/default/src -name bailan-setup-e2e -type f -perm -u+x | head -1)
+fi
 [ -n "$program" ] || { echo "bailan-setup-e2e was not built (BAILAN_BUILD_TESTS=OFF?)" >&2; exit 1; }
 source scripts/lib/demo.sh
 work="$demo_work"
