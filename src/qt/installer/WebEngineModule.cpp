@@ -31,10 +31,11 @@ TWebEngine* LoadWebEngine() {
   QStringList errors;
   for (const QString& path : ModuleCandidates()) {
     if (!QFileInfo::exists(path)) continue;
-    // Never unloaded: the engine's threads run until the process ends.
-    auto* loader = new QPluginLoader(path, QCoreApplication::instance());
-    if (auto* engine = qobject_cast<TWebEngine*>(loader->instance())) return engine;
-    errors << loader->errorString();
+    // The module stays loaded when the loader goes (it is never unloaded): the
+    // engine's threads run until the process ends.
+    QPluginLoader loader(path);
+    if (auto* engine = qobject_cast<TWebEngine*>(loader.instance())) return engine;
+    errors << loader.errorString();
   }
   if (errors.isEmpty()) errors << QStringLiteral("%1 not found").arg(QLatin1String(kModuleName));
   qWarning("The showcase browser is not available: %s", qPrintable(errors.join(QStringLiteral("; "))));
