@@ -72,8 +72,6 @@ TFResReceive::TFResReceive(std::shared_ptr<TReceiveLists> lists, QWidget* parent
   header->setStretchLastSection(false);
   for (int column = 0; column < kColumnCount; ++column)
     ui->ListView1->setColumnWidth(column, kColumnWidths[column]);
-  ui->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-  ui->BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
 
   SetDownloadFolder(OfferDownloadFolder(FromQString(QCoreApplication::applicationDirPath())));
   auto wire = [this](auto* control, auto signal, void (TFResReceive::*handler)()) {
@@ -203,6 +201,13 @@ void TFResReceive::AnchorControls() {
 }
 
 void TFResReceive::showEvent(QShowEvent* event) {
+  // The button glyphs come from the icon theme, whose first look-up reads the
+  // theme's index: a cost the installer, which creates the dialog hidden at its
+  // start, would pay before its window's first frame.
+  if (ui->BitBtn1->icon().isNull()) {
+    ui->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    ui->BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+  }
   if (QWidget* owner = parentWidget()) {
     const QWidget* main = owner->window();
     move(main->frameGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));

@@ -1,9 +1,11 @@
 #include "qt/installer/ShowcaseView.h"
 
 #include <QPointer>
+#include <QUrl>
 #include <QVBoxLayout>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
+
+#include "qt/installer/WebEngine.h"
+#include "qt/installer/WebEngineModule.h"
 
 namespace bailan {
 
@@ -14,24 +16,21 @@ TShowcaseView::TShowcaseView(QWidget* parent) : QWidget(parent) {
 
 void TShowcaseView::Navigate(const QString& url) {
   if (view_ == nullptr) {
-    view_ = new QWebEngineView(this);
-    view_->setFocusPolicy(Qt::NoFocus);
-    // The page shows without scroll bars, however tall or wide it is: the
-    // engine ignores the body's "scroll" attribute that the document-complete
-    // handler still sets.
-    view_->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
-    layout()->addWidget(view_);
-    connect(view_, &QWebEngineView::loadFinished, this, [this](bool ok) {
+    TWebEngine* engine = WebEngine();
+    if (engine == nullptr) return;
+    view_ = engine->CreateView(this, [this](bool ok) {
       if (ok) emit documentComplete();
     });
+    view_->Widget()->setFocusPolicy(Qt::NoFocus);
+    layout()->addWidget(view_->Widget());
   }
-  view_->load(QUrl(url));
+  view_->Load(QUrl(url));
 }
 
 void TShowcaseView::RunScript(const QString& script, std::function<void(const QVariant&)> done) {
   if (view_ == nullptr) return;
   QPointer<TShowcaseView> guard(this);
-  view_->page()->runJavaScript(script, [guard, done = std::move(done)](const QVariant& result) {
+  view_->RunScript(script, [guard, done = std::move(done)](const QVariant& result) {
     if (guard) done(result);
   });
 }

@@ -5,13 +5,14 @@
 #include <QWidget>
 #include <functional>
 
-class QWebEngineView;
-
 namespace bailan {
 
-// The installer's embedded browser. The web engine is started only when the
-// first page is asked for, so a window that never loads a page does not pay for
-// it. GUI thread only.
+class TWebView;
+
+// The installer's embedded browser. The browser engine is loaded and started
+// only when the first page is asked for (WebEngineModule.h), so that a window
+// that never loads a page does not pay for it and no window waits for it to be
+// painted. GUI thread only.
 class TShowcaseView : public QWidget {
   Q_OBJECT
 
@@ -19,20 +20,20 @@ class TShowcaseView : public QWidget {
   // Owned by `parent`.
   explicit TShowcaseView(QWidget* parent = nullptr);
 
-  // Starts loading `url`, replacing any load in progress.
+  // Starts loading `url`, replacing any load in progress. Without a browser
+  // engine nothing loads.
   void Navigate(const QString& url);
   // Runs `script` in the top-level document; `done` receives its result on the
-  // GUI thread, unless this view is gone by then.
+  // GUI thread, unless this view is gone by then. Nothing runs before the
+  // first Navigate.
   void RunScript(const QString& script, std::function<void(const QVariant&)> done);
-  // The web view; null before the first Navigate.
-  QWebEngineView* View() const { return view_; }
 
  signals:
   // The top-level document has loaded (a failed load is not reported).
   void documentComplete();
 
  private:
-  QWebEngineView* view_ = nullptr;  // owned by this widget
+  TWebView* view_ = nullptr;  // owned by this widget; made by the first Navigate
 };
 
 }  // namespace bailan

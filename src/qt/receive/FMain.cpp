@@ -53,7 +53,7 @@ TFMain::TFMain(QWidget* parent)
       model_(new TRowTableModel(lists_, this)),
       dwonLabel_(new QLabel(Ui("完成进度"), Form()->Page2Bottom)),
       timer1_(new QTimer(this)),
-      trayIcon_(new QSystemTrayIcon(QIcon(":/assets/app.png"), this)),
+      trayIcon_(new QSystemTrayIcon(this)),
       antiFreeze_(std::make_unique<TAntiFreeze>([](bool allPending) {
         if (allPending) {
           QCoreApplication::processEvents();
@@ -62,7 +62,10 @@ TFMain::TFMain(QWidget* parent)
         }
       })) {
   setWindowTitle(Ui("柏岚安装程序"));
-  setWindowIcon(QIcon(":/assets/app.png"));
+  // One icon for the window and the tray: its picture is decoded once.
+  const QIcon icon(QStringLiteral(":/assets/app.png"));
+  setWindowIcon(icon);
+  trayIcon_->setIcon(icon);
   dwonLabel_->setObjectName("DwonLabel");
   dwonLabel_->setGeometry(217, 14, 153, 12);
   dwonLabel_->setAlignment(Qt::AlignCenter);

@@ -10,16 +10,24 @@
 
 namespace bailan {
 
-int RunInstaller(int argc, char** argv, const std::function<void(TFMain&)>& prepare) {
-  // The web engine's sandbox refuses to start for the super-user.
+int RunInstaller(int argc, char** argv, const TInstallerHooks& hooks) {
+  const auto step = [&hooks](const char* name) {
+    if (hooks.step) hooks.step(name);
+  };
+  // The web engine's sandbox refuses to start for the super-user. (The engine
+  // itself is loaded with the showcase's first page, WebEngineModule.h.)
   if (RunningAsSuperUser()) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
+  step("application");
   SetupApplication(app);
+  step("setup");
   TFMain FMain;
+  step("window");
   TFResReceive FResReceive(FMain.Lists(), &FMain);  // created hidden
-  if (prepare) prepare(FMain);
+  step("dialog");
+  if (hooks.prepare) hooks.prepare(FMain);
   FMain.show();
+  step("show");
   return QApplication::exec();
 }
 
