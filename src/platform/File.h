@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/DateTime.h"
+
 namespace bailan {
 
 // Who else may use a file while this handle holds it open. Honoured on Windows;
@@ -59,6 +61,10 @@ class TFile {
   std::size_t Read(void* buffer, std::size_t count);
   // Writes all `count` bytes at the position and advances it.
   void Write(const void* data, std::size_t count);
+  // Sets the modification time (local time) through the handle, with no
+  // second lookup of the name; false when the system refuses. Writes after it
+  // would set the time anew.
+  bool SetDate(TDateTime value);
   // Waits until the file's contents written so far, through any handle, are on
   // the disk (not its times): a record of them may then be written.
   void FlushData();

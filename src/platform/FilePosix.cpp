@@ -7,6 +7,7 @@
 #include "platform/Exception.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
+#include "platform/FileTimesPosix.h"
 #include "platform/Format.h"
 #include "platform/HostPath.h"
 
@@ -124,6 +125,10 @@ void TFile::Write(const void* data, std::size_t count) {
     bytes += n;
     count -= static_cast<std::size_t>(n);
   }
+}
+
+bool TFile::SetDate(TDateTime value) {
+  return ::futimens(static_cast<int>(handle_), TModificationTimes(value).Times) == 0;
 }
 
 void TFile::FlushData() {

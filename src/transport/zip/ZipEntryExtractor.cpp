@@ -57,13 +57,9 @@ TZipEntryExtractor::TZipEntryExtractor(TZipEntrySettings settings, TZipDecodeAhe
     : settings_(settings), decoded_(decoded), notifyUnknownMethod_(std::move(notifyUnknownMethod)) {}
 
 bool TZipEntryExtractor::Extract(const TZipEntry& entry, const TZipDestination& destination) {
-  // Checked before the folders are made (making them would follow a link) and
-  // again after (a level made may have been swapped for one); the file itself
-  // is created without following a link.
-  if (HasLinkBelowTarget(destination)) return false;
-  if (!DirectoryExists(destination.Folder)) ForceDirectories(destination.Folder);
-  if (HasLinkBelowTarget(destination)) return false;
-  if (entry.IsDirectory()) return DirectoryExists(destination.Folder);
+  bool folderExists = false;
+  if (!PrepareFolder(destination, folderExists)) return false;
+  if (entry.IsDirectory()) return folderExists;
   if (entry.IsEncrypted()) return false;  // no password is ever set
   if (!IsSupportedZipMethod(entry.Method)) {
     notifyUnknownMethod_();
@@ -74,7 +70,23 @@ bool TZipEntryExtractor::Extract(const TZipEntry& entry, const TZipDestination& 
   if (first.Kind != TZipPiece::TKind::Located) return false;
   if (!MakeRoomForFile(entry, destination.FullName)) return false;
   if (!WriteEntryFile(entry, destination.FullName)) return false;
-  ApplyTimeAndAttributes(entry, destination.FullName);
+  ApplyAttributes(entry, destination.FullName);
+  return true;
+}
+
+// Makes the entry's folder; false when a level below the destination folder
+// is a link. Checked before the folders are made (making them would follow a
+// link) and again after (a level made may have been swapped for one); the
+// file itself is created without following a link. A folder found sound is
+// not looked at again for the entries after it that share it: this run makes
+// no links, and it checks the level it creates a file in by that creation.
+bool TZipEntryExtractor::PrepareFolder(const TZipDestination& destination, bool& exists) {
+  exists = destination.Folder == preparedFolder_;
+  if (exists) return true;
+  if (HasLinkBelowTarget(destination)) return false;
+  exists = DirectoryExists(destination.Folder) || ForceDirectories(destination.Folder);
+  if (HasLinkBelowTarget(destination)) return false;
+  if (exists) preparedFolder_ = destination.Folder;
   return true;
 }
 
@@ -123,6 +135,8 @@ bool TZipEntryExtractor::WriteEntryFile(const TZipEntry& entry, const std::strin
     }
     file.SetSize(static_cast<std::int64_t>(entry.UncompressedSize));
     complete = WriteDecodedData(entry, file);
+    // The last write is done: the time is set through the handle.
+    if (complete) file.SetDate(DosDateTimeToDateTime(entry.DosDate, entry.DosTime));
   } catch (const EInOutError&) {
     complete = false;  // the file could not be sized or written, or the archive read: skipped
   } catch (...) {
@@ -154,8 +168,7 @@ bool TZipEntryExtractor::WriteDecodedData(const TZipEntry& entry, TFile& file) {
   }
 }
 
-void TZipEntryExtractor::ApplyTimeAndAttributes(const TZipEntry& entry, const std::string& fullName) {
-  SetFileDate(fullName, DosDateTimeToDateTime(entry.DosDate, entry.DosTime));
+void TZipEntryExtractor::ApplyAttributes(const TZipEntry& entry, const std::string& fullName) {
   if (!settings_.RetainAttributes) return;
   // A Unix entry's own permission bits, so that a program it holds can be
   // started; never set-id or sticky bits, and narrowed by the umask.

@@ -55,11 +55,13 @@ class TZipEntryExtractor {
   bool MakeRoomForFile(const TZipEntry& entry, const std::string& fullName);
   bool WriteEntryFile(const TZipEntry& entry, const std::string& fullName);
   bool WriteDecodedData(const TZipEntry& entry, TFile& file);
-  void ApplyTimeAndAttributes(const TZipEntry& entry, const std::string& fullName);
+  bool PrepareFolder(const TZipDestination& destination, bool& exists);
+  void ApplyAttributes(const TZipEntry& entry, const std::string& fullName);
 
   TZipEntrySettings settings_;
   TZipDecodeAhead& decoded_;
   std::function<void()> notifyUnknownMethod_;
+  std::string preparedFolder_;  // the last folder made and found free of links
 };
 
 // Whether a method number is one this extractor decodes.
