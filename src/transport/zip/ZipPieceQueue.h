@@ -61,6 +61,10 @@ class TZipPieceQueue {
   // Pieces waiting at most: the news of many small entries ahead of a slow
   // file creation, a few kilobytes.
   static constexpr std::size_t kMaxPieces = 512;
+  // A decoder that had to wait goes on only when this much is free again, so
+  // that the two threads do not wake each other for every single piece.
+  static constexpr std::size_t kResumeBlocks = kBlockCount / 2;
+  static constexpr std::size_t kResumePieces = kMaxPieces / 2;
 
   // Owns its blocks; a block taken out comes back when its TZipBlock is let
   // go. One decoding thread calls TakeBlock, Push and Finish, one committing
@@ -88,9 +92,16 @@ class TZipPieceQueue {
  private:
   friend struct TZipBlockReturn;
   void Return(unsigned char* block);
+  // The three below are called with lock_ held.
+  bool DecoderMayGo() const;
+  void WaitForRoom(std::unique_lock<std::mutex>& lock);
+  void WakeDecoderIfRoomy();
 
   std::mutex lock_;
-  std::condition_variable changed_;
+  std::condition_variable decoderCanGo_;
+  std::condition_variable committerCanGo_;
+  bool decoderWaiting_ = false;
+  bool committerWaiting_ = false;
   std::deque<TZipPiece> pieces_;
   std::vector<std::unique_ptr<unsigned char[]>> free_;
   bool closed_ = false;
