@@ -35,8 +35,10 @@ class TFile {
   // contents are lost).
   static TFile Create(const std::string& path, TShareMode share);
   // As Create, but an existing symbolic link of that name (on Windows any
-  // reparse point) is not followed: the creation fails with EFCreateError.
-  static TFile CreateNoLink(const std::string& path, TShareMode share);
+  // reparse point) is not followed: the creation fails with EFCreateError. A
+  // file that did not exist gets the Unix permission bits `newFileMode`
+  // (narrowed by the umask) on Linux; Windows files have none.
+  static TFile CreateNoLink(const std::string& path, TShareMode share, std::uint32_t newFileMode = 0666);
   // Opens an existing file.
   static TFile Open(const std::string& path, TAccess access, TShareMode share);
   // Creates a new file of a private name in the folder of `besidePath`: `besidePath`,

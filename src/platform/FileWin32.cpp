@@ -63,7 +63,7 @@ TFile TFile::Create(const std::string& path, TShareMode share) {
   return TFile(path, reinterpret_cast<std::intptr_t>(handle));
 }
 
-TFile TFile::CreateNoLink(const std::string& path, TShareMode share) {
+TFile TFile::CreateNoLink(const std::string& path, TShareMode share, std::uint32_t /*newFileMode: none*/) {
   // CREATE_ALWAYS would write through a link: an entry that is one is refused.
   if (IsLink(path)) {
     throw EFCreateError(

@@ -23,6 +23,8 @@ constexpr std::uint32_t kDosAttributeMask = faReadOnly | faHidden | faSysFile | 
 constexpr std::uint8_t kUnixHost = 3;
 constexpr unsigned kUnixModeShift = 16;
 constexpr std::uint32_t kUnixPermissionBits = 0777;
+constexpr std::uint32_t kOwnerWriteBit = 0200;
+constexpr std::uint32_t kDefaultFileMode = 0666;  // a new file's, narrowed by the umask
 
 // The Unix permission bits an entry carries; 0 when it was made elsewhere or
 // gave none (then the MS-DOS bits apply as for any entry).
@@ -68,9 +70,14 @@ bool TZipEntryExtractor::Extract(const TZipEntry& entry, const TZipDestination& 
   TZipPiece first = decoded_.Begin(entry);
   if (first.Kind == TZipPiece::TKind::Failed) std::rethrow_exception(first.Error);
   if (first.Kind != TZipPiece::TKind::Located) return false;
-  if (!MakeRoomForFile(entry, destination.FullName)) return false;
-  if (!WriteEntryFile(entry, destination.FullName)) return false;
-  ApplyAttributes(entry, destination.FullName);
+  bool isNew = false;
+  if (!MakeRoomForFile(entry, destination.FullName, isNew)) return false;
+  // A new file takes a writable entry's permission bits as it is created,
+  // which saves looking it up again by name to set them.
+  const std::uint32_t mode = settings_.RetainAttributes ? UnixPermissionsOf(entry) : 0;
+  const bool modeAtCreation = isNew && (mode & kOwnerWriteBit) != 0;
+  if (!WriteEntryFile(entry, destination.FullName, modeAtCreation ? mode : kDefaultFileMode)) return false;
+  if (!modeAtCreation) ApplyAttributes(entry, destination.FullName);
   return true;
 }
 
@@ -91,9 +98,10 @@ bool TZipEntryExtractor::PrepareFolder(const TZipDestination& destination, bool&
 }
 
 // Decides about an existing file of the name; true when the entry may be written.
-bool TZipEntryExtractor::MakeRoomForFile(const TZipEntry& entry, const std::string& fullName) {
+bool TZipEntryExtractor::MakeRoomForFile(const TZipEntry& entry, const std::string& fullName, bool& isNew) {
   std::int32_t attributes = FileGetAttr(fullName);
-  if (attributes < 0) return true;  // nothing there
+  isNew = attributes < 0;
+  if (isNew) return true;  // nothing there
   if (attributes & faDirectory) return false;
   switch (settings_.OverwriteMode) {
     case TUZOverwriteMode::Always:
@@ -121,10 +129,11 @@ bool TZipEntryExtractor::MakeRoomForFile(const TZipEntry& entry, const std::stri
 // Creates the file at the entry's size, writes the decoded data into it and
 // keeps it only when the size and CRC-32 come out as the entry says. A failure
 // that ends the extraction removes the half-written file before it is raised.
-bool TZipEntryExtractor::WriteEntryFile(const TZipEntry& entry, const std::string& fullName) {
+bool TZipEntryExtractor::WriteEntryFile(const TZipEntry& entry, const std::string& fullName,
+                                        std::uint32_t newFileMode) {
   TFile file;
   try {
-    file = TFile::CreateNoLink(fullName, TShareMode::Exclusive);
+    file = TFile::CreateNoLink(fullName, TShareMode::Exclusive, newFileMode);
   } catch (const EStreamError&) {
     return false;  // a locked file, an invalid name, a link: skipped
   }

@@ -52,8 +52,8 @@ class TZipEntryExtractor {
   bool Extract(const TZipEntry& entry, const TZipDestination& destination);
 
  private:
-  bool MakeRoomForFile(const TZipEntry& entry, const std::string& fullName);
-  bool WriteEntryFile(const TZipEntry& entry, const std::string& fullName);
+  bool MakeRoomForFile(const TZipEntry& entry, const std::string& fullName, bool& isNew);
+  bool WriteEntryFile(const TZipEntry& entry, const std::string& fullName, std::uint32_t newFileMode);
   bool WriteDecodedData(const TZipEntry& entry, TFile& file);
   bool PrepareFolder(const TZipDestination& destination, bool& exists);
   void ApplyAttributes(const TZipEntry& entry, const std::string& fullName);
