@@ -142,7 +142,10 @@ bool TZipEntryExtractor::WriteEntryFile(const TZipEntry& entry, const std::strin
     if (entry.UncompressedSize > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
       throw EInOutError("size out of range");
     }
-    file.SetSize(static_cast<std::int64_t>(entry.UncompressedSize));
+    // Pre-sized when it takes more than one write; one write sizes it anyway.
+    if (entry.UncompressedSize > TZipPieceQueue::kBlockSize) {
+      file.SetSize(static_cast<std::int64_t>(entry.UncompressedSize));
+    }
     complete = WriteDecodedData(entry, file);
     // The last write is done: the time is set through the handle.
     if (complete) file.SetDate(DosDateTimeToDateTime(entry.DosDate, entry.DosTime));

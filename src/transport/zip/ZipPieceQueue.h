@@ -54,10 +54,10 @@ struct TZipQueueClosed {};
 // whatever the archive holds.
 class TZipPieceQueue {
  public:
-  static constexpr std::size_t kBlockSize = 262144;  // decoded bytes per file write
-  // Blocks in flight: enough for the decoder to run a few writes ahead, while
-  // the whole queue stays at 2 MiB.
-  static constexpr std::size_t kBlockCount = 8;
+  static constexpr std::size_t kBlockSize = 65536;  // decoded bytes per file write
+  // Blocks in flight: every small entry takes one, so the decoder runs dozens
+  // of entries ahead, while the whole queue stays at 2 MiB.
+  static constexpr std::size_t kBlockCount = 32;
   // Pieces waiting at most: the news of many small entries ahead of a slow
   // file creation, a few kilobytes.
   static constexpr std::size_t kMaxPieces = 512;
