@@ -86,7 +86,8 @@ bool TZipEntryExtractor::Extract(const TZipEntry& entry, const TZipDestination& 
 // link) and again after (a level made may have been swapped for one); the
 // file itself is created without following a link. A folder found sound is
 // not looked at again for the entries after it that share it: this run makes
-// no links, and it checks the level it creates a file in by that creation.
+// no links, so only another process could swap a level for one, which no
+// check by name could rule out either.
 bool TZipEntryExtractor::PrepareFolder(const TZipDestination& destination, bool& exists) {
   exists = destination.Folder == preparedFolder_;
   if (exists) return true;
