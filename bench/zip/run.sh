@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Extraction speed: bailan-cli unzip against unzip and bsdtar on one archive of
-# about 200 MB in about 2000 deflated files (text and binary, made by zip -6),
-# each tool three times, interleaved, into fresh folders. Reports wall and CPU
-# seconds and peak resident memory (from /usr/bin/time -v).
+# Extraction speed: bailan-cli unzip against unzip and bsdtar on two archives
+# made by zip -6: "large", about 200 MB in 2000 deflated files (text and
+# binary, 100 MB packed), and "small", 20 000 text files of 100 to 6000 bytes in
+# 1000 folders. Each tool ROUNDS times (default 3), interleaved, into fresh
+# folders. Reports wall and CPU seconds and peak resident memory (from
+# /usr/bin/time -v), then each tool's best wall time and its ratio to bsdtar's.
 #   bench/zip/run.sh [BAILAN_CLI]     (default: build/default/tools/bailan-cli/bailan-cli)
 # WORK=folder overrides the scratch folder (default: a new one under TMPDIR or /tmp).
 set -euo pipefail
@@ -14,7 +16,7 @@ done
 work="${WORK:-$(mktemp -d "${TMPDIR:-/tmp}/bailan-bench-zip.XXXXXX")}"
 trap 'rm -rf "$work"' EXIT
 
-echo "generating the data set in $work ..."
+echo "generating the data sets in $work ..."
 python3 - "$work/src" <<'PY'
 import os, random, sys
 root = sys.argv[1]
@@ -38,14 +40,39 @@ for i in range(2000):
     with open(os.path.join(folder, name), 'wb') as f:
         f.write(data)
 PY
-(cd "$work/src" && zip -q -r -6 "$work/bench.zip" .)
-echo "archive: $(du -m "$work/bench.zip" | cut -f1) MB, $(du -sm "$work/src" | cut -f1) MB unpacked, $(find "$work/src" -type f | wc -l) files"
-rm -rf "$work/src"
+python3 - "$work/small" <<'PY'
+import os, random, sys
+root = sys.argv[1]
+rng = random.Random(2025)
+words = [''.join(rng.choice('abcdefghijklmnopqrstuvwxyz') for _ in range(rng.randint(2, 10))) for _ in range(3000)]
+for i in range(20000):
+    folder = os.path.join(root, 'pkg%03d' % (i % 200), 'res%d' % (i % 5))
+    os.makedirs(folder, exist_ok=True)
+    size = rng.randint(100, 6000)
+    parts, total = [], 0
+    while total < size:
+        line = ' '.join(rng.choice(words) for _ in range(rng.randint(4, 16))) + '\n'
+        parts.append(line)
+        total += len(line)
+    with open(os.path.join(folder, 'item%05d.txt' % i), 'wb') as f:
+        f.write(''.join(parts).encode()[:size])
+PY
+for set in src:large small:small; do
+  folder="${set%%:*}" name="${set##*:}"
+  (cd "$work/$folder" && zip -q -r -6 "$work/$name.zip" .)
+  echo "$name: $(du -m "$work/$name.zip" | cut -f1) MB archive, $(du -sm --apparent-size "$work/$folder" | cut -f1) MB in $(find "$work/$folder" -type f | wc -l) files"
+  rm -rf "${work:?}/$folder"
+done
 
-measure() {  # name command...
+# Every run extracts into a folder of its own, and none is deleted before the
+# end: ext4 gives a new file no inode deleted in the last minutes without
+# stepping over each of them, so a run just after deleting 20 000 files would
+# pay for that deletion, differently for each tool.
+runs=0
+measure() {  # name command... (the command's last argument is the folder)
   local name="$1"; shift
   local out="$work/out"
-  rm -rf "$out"; mkdir -p "$out"; sync
+  mkdir -p "$out"; sync
   /usr/bin/time -v -o "$work/time.txt" "$@" >/dev/null 2>"$work/stderr.txt" || { cat "$work/stderr.txt" >&2; exit 1; }
   local wall user sys rss
   wall=$(awk -F': ' '/Elapsed \(wall clock\)/ {n=split($2,a,":"); s=0; for(i=1;i<=n;i++) s=s*60+a[i]; print s}' "$work/time.txt")
@@ -53,15 +80,27 @@ measure() {  # name command...
   sys=$(awk -F': ' '/System time/ {print $2}' "$work/time.txt")
   rss=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time.txt")
   awk -v n="$name" -v w="$wall" -v u="$user" -v s="$sys" -v r="$rss" \
-    'BEGIN {printf "%-12s wall %6.2f s  cpu %6.2f s  peak %7.1f MB\n", n, w, u + s, r / 1024}'
+    'BEGIN {printf "%-20s wall %6.2f s  cpu %6.2f s  peak %7.1f MB\n", n, w, u + s, r / 1024}'
   echo "$name $wall" >>"$work/results.txt"
+  runs=$((runs + 1))
+  mv "$out" "$work/done.$runs"
 }
 
-for round in 1 2 3; do
-  echo "--- round $round"
-  measure bailan-cli "$cli" unzip "$work/bench.zip" "$work/out"
-  measure unzip unzip -o -q "$work/bench.zip" -d "$work/out"
-  measure bsdtar bsdtar -xf "$work/bench.zip" -C "$work/out"
+for round in $(seq "${ROUNDS:-3}"); do
+  for archive in large small; do
+    echo "--- round $round, $archive"
+    # The tools take turns at going first, so that none always finds the disk
+    # busiest (or quietest) after the previous run's clean-up.
+    for turn in 0 1 2; do
+      case $(((round + turn) % 3)) in
+        0) measure "$archive/bailan-cli" "$cli" unzip "$work/$archive.zip" "$work/out" ;;
+        1) measure "$archive/unzip" unzip -o -q "$work/$archive.zip" -d "$work/out" ;;
+        2) measure "$archive/bsdtar" bsdtar -xf "$work/$archive.zip" -C "$work/out" ;;
+      esac
+    done
+  done
 done
-echo "--- best wall time of three"
-sort -k1,1 -k2,2n "$work/results.txt" | awk '!seen[$1]++ {printf "%-12s %6.2f s\n", $1, $2}'
+echo "--- best wall time of ${ROUNDS:-3}, and its ratio to bsdtar's"
+sort -k1,1 -k2,2n "$work/results.txt" | awk '!seen[$1]++ {best[$1] = $2; order[++n] = $1}
+  END {for (i = 1; i <= n; i++) {name = order[i]; split(name, p, "/");
+       printf "%-20s %6.2f s  %5.2fx bsdtar\n", name, best[name], best[name] / best[p[1] "/bsdtar"]}}'

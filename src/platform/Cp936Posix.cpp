@@ -65,9 +65,19 @@ std::string ConvertWithReplacement(const char* to, const char* from, std::string
   return out;
 }
 
+// Bytes below 0x80 are ASCII in CP936 and in UTF-8 alike: such a text (every
+// path of an archive made with plain names) needs no descriptor.
+bool IsAscii(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string Cp936ToUtf8(std::string_view text) {
+  if (IsAscii(text)) return std::string(text);
   return ConvertWithReplacement("UTF-8", "CP936", text, "\xEF\xBF\xBD",
                                 [](std::string_view s) { return Cp936CharLength(s, 0); });
 }
@@ -84,6 +94,7 @@ std::u16string Cp936ToUtf16(std::string_view text) {
 }
 
 std::string Utf8ToCp936(std::string_view text, char replacement) {
+  if (IsAscii(text)) return std::string(text);
   return ConvertWithReplacement("CP936", "UTF-8", text, std::string_view(&replacement, 1),
                                 Utf8SequenceLength);
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/DateTime.h"
+
 namespace bailan {
 
 // Who else may use a file while this handle holds it open. Honoured on Windows;
@@ -33,8 +35,10 @@ class TFile {
   // contents are lost).
   static TFile Create(const std::string& path, TShareMode share);
   // As Create, but an existing symbolic link of that name (on Windows any
-  // reparse point) is not followed: the creation fails with EFCreateError.
-  static TFile CreateNoLink(const std::string& path, TShareMode share);
+  // reparse point) is not followed: the creation fails with EFCreateError. A
+  // file that did not exist gets the Unix permission bits `newFileMode`
+  // (narrowed by the umask) on Linux; Windows files have none.
+  static TFile CreateNoLink(const std::string& path, TShareMode share, std::uint32_t newFileMode = 0666);
   // Opens an existing file.
   static TFile Open(const std::string& path, TAccess access, TShareMode share);
   // Creates a new file of a private name in the folder of `besidePath`: `besidePath`,
@@ -59,6 +63,10 @@ class TFile {
   std::size_t Read(void* buffer, std::size_t count);
   // Writes all `count` bytes at the position and advances it.
   void Write(const void* data, std::size_t count);
+  // Sets the modification time (local time) through the handle, with no
+  // second lookup of the name; false when the system refuses. Writes after it
+  // would set the time anew.
+  bool SetDate(TDateTime value);
   // Waits until the file's contents written so far, through any handle, are on
   // the disk (not its times): a record of them may then be written.
   void FlushData();

@@ -7,6 +7,7 @@
 #include "platform/Exception.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
+#include "platform/FileTimesPosix.h"
 #include "platform/Format.h"
 #include "platform/HostPath.h"
 
@@ -15,6 +16,7 @@ namespace {
 
 constexpr mode_t kNewFileMode = 0666;      // narrowed by the process umask
 constexpr mode_t kPrivateFileMode = 0600;  // a temporary file: its owner alone
+constexpr mode_t kPermissionBits = 0777;   // rwx for owner, group, others; never 07000
 // Names of a temporary file tried before the folder is taken to refuse new
 // files: a random name is taken by chance (or by a guess) only very rarely.
 constexpr int kTemporaryNameTries = 16;
@@ -41,9 +43,10 @@ TFile TFile::Create(const std::string& path, TShareMode /*share: none on Linux*/
   return TFile(path, fd);
 }
 
-TFile TFile::CreateNoLink(const std::string& path, TShareMode /*share: none on Linux*/) {
-  int fd =
-      ::open(ToHostPath(path).c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, kNewFileMode);
+TFile TFile::CreateNoLink(const std::string& path, TShareMode /*share: none on Linux*/,
+                          std::uint32_t newFileMode) {
+  int fd = ::open(ToHostPath(path).c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
+                  static_cast<mode_t>(newFileMode) & kPermissionBits);
   if (fd < 0) {
     throw EFCreateError(Format("Cannot create file \"%s\". %s", path, LastSystemErrorText()));
   }
@@ -124,6 +127,10 @@ void TFile::Write(const void* data, std::size_t count) {
     bytes += n;
     count -= static_cast<std::size_t>(n);
   }
+}
+
+bool TFile::SetDate(TDateTime value) {
+  return ::futimens(static_cast<int>(handle_), TModificationTimes(value).Times) == 0;
 }
 
 void TFile::FlushData() {

@@ -11,6 +11,7 @@
 
 #include "platform/Cp936.h"
 #include "platform/FileSystem.h"
+#include "platform/FileTimesPosix.h"
 #include "platform/HostPath.h"
 #include "platform/LocalTime.h"
 #include "platform/Path.h"
@@ -168,12 +169,8 @@ bool GetFileDate(const std::string& path, TDateTime& value) {
 }
 
 bool SetFileDate(const std::string& path, TDateTime value) {
-  timespec times[2];
-  times[0].tv_sec = 0;
-  times[0].tv_nsec = UTIME_OMIT;
-  times[1].tv_sec = static_cast<time_t>(DateTimeToEpoch(value));
-  times[1].tv_nsec = 0;
-  return ::utimensat(AT_FDCWD, ToHostPath(path).c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
+  return ::utimensat(AT_FDCWD, ToHostPath(path).c_str(), TModificationTimes(value).Times,
+                     AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 std::int32_t FileGetAttr(const std::string& path) {

@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
 #include "platform/HostPath.h"
+#include "platform/LocalTime.h"
 #include "platform/Win32Api.h"
 
 namespace bailan {
@@ -62,7 +63,7 @@ TFile TFile::Create(const std::string& path, TShareMode share) {
   return TFile(path, reinterpret_cast<std::intptr_t>(handle));
 }
 
-TFile TFile::CreateNoLink(const std::string& path, TShareMode share) {
+TFile TFile::CreateNoLink(const std::string& path, TShareMode share, std::uint32_t /*newFileMode: none*/) {
   // CREATE_ALWAYS would write through a link: an entry that is one is refused.
   if (IsLink(path)) {
     throw EFCreateError(
@@ -152,6 +153,11 @@ void TFile::Write(const void* data, std::size_t count) {
 
 // Windows has no flush of the data alone: both write the contents, the length
 // and the times through.
+bool TFile::SetDate(TDateTime value) {
+  const FILETIME written = EpochToFileTime(DateTimeToEpoch(value));
+  return ::SetFileTime(HandleOf(handle_), nullptr, nullptr, &written) != 0;
+}
+
 void TFile::FlushData() {
   Flush();
 }

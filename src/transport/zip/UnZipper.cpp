@@ -5,6 +5,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Path.h"
+#include "transport/zip/ZipDecodeAhead.h"
 #include "transport/zip/ZipExceptions.h"
 
 namespace bailan {
@@ -131,14 +132,20 @@ void TUnZipper::NotifyUnknownMethod() {
 }
 
 int TUnZipper::ExtractInOrder(const std::vector<const TZipEntry*>& entries) {
-  TZipEntryExtractor extractor(EntrySettings(), archive_, [this] { NotifyUnknownMethod(); });
+  // Runs on the decoding thread too: it reads settings that stay as they are
+  // while the extraction is busy.
+  auto destination = [this](const TZipEntry& entry, TZipDestination& resolved) {
+    return ResolveZipDestination(destDir_, RecreateDirs, entry, resolved);
+  };
+  TZipDecodeAhead decodeAhead(archive_, entries, [&destination](const TZipEntry& entry) {
+    TZipDestination resolved;
+    return IsDecodedZipEntry(entry) && destination(entry, resolved);
+  });
+  TZipEntryExtractor extractor(EntrySettings(), decodeAhead, [this] { NotifyUnknownMethod(); });
   int handled = 0;
   for (const TZipEntry* entry : entries) {
-    TZipDestination destination;
-    if (ResolveZipDestination(destDir_, RecreateDirs, *entry, destination) &&
-        extractor.Extract(*entry, destination)) {
-      ++handled;
-    }
+    TZipDestination resolved;
+    if (destination(*entry, resolved) && extractor.Extract(*entry, resolved)) ++handled;
   }
   return handled;
 }

@@ -1,21 +1,15 @@
 #include "transport/zip/ZipEntryExtractor.h"
 
+#include <exception>
 #include <limits>
 
 #include "platform/Cp936.h"
 #include "platform/FileSystem.h"
 #include "platform/Path.h"
-#include "transport/zip/Exploder.h"
-#include "transport/zip/Unreducer.h"
-#include "transport/zip/Unshrinker.h"
-#include "transport/zip/ZipBitReader.h"
+#include "transport/zip/ZipDecodeAhead.h"
 #include "transport/zip/ZipDosTime.h"
-#include "transport/zip/ZipEntryInput.h"
-#include "transport/zip/ZipEntryOutput.h"
 #include "transport/zip/ZipExceptions.h"
-#include "transport/zip/ZipFileReader.h"
 #include "transport/zip/ZipRecords.h"
-#include "transport/zip/ZipWindow.h"
 
 namespace bailan {
 namespace {
@@ -29,6 +23,8 @@ constexpr std::uint32_t kDosAttributeMask = faReadOnly | faHidden | faSysFile | 
 constexpr std::uint8_t kUnixHost = 3;
 constexpr unsigned kUnixModeShift = 16;
 constexpr std::uint32_t kUnixPermissionBits = 0777;
+constexpr std::uint32_t kOwnerWriteBit = 0200;
+constexpr std::uint32_t kDefaultFileMode = 0666;  // a new file's, narrowed by the umask
 
 // The Unix permission bits an entry carries; 0 when it was made elsewhere or
 // gave none (then the MS-DOS bits apply as for any entry).
@@ -58,67 +54,55 @@ bool IsSupportedZipMethod(std::uint16_t method) {
          method == kImploded || method == kDeflated;
 }
 
-TZipEntryExtractor::TZipEntryExtractor(TZipEntrySettings settings, TFile& archive,
+TZipEntryExtractor::TZipEntryExtractor(TZipEntrySettings settings, TZipDecodeAhead& decoded,
                                        std::function<void()> notifyUnknownMethod)
-    : settings_(settings), archive_(archive), notifyUnknownMethod_(std::move(notifyUnknownMethod)) {}
+    : settings_(settings), decoded_(decoded), notifyUnknownMethod_(std::move(notifyUnknownMethod)) {}
 
 bool TZipEntryExtractor::Extract(const TZipEntry& entry, const TZipDestination& destination) {
-  // Checked before the folders are made (making them would follow a link) and
-  // again after (a level made may have been swapped for one); the file itself
-  // is created without following a link.
-  if (HasLinkBelowTarget(destination)) return false;
-  if (!DirectoryExists(destination.Folder)) ForceDirectories(destination.Folder);
-  if (HasLinkBelowTarget(destination)) return false;
-  if (entry.IsDirectory()) return DirectoryExists(destination.Folder);
+  bool folderExists = false;
+  if (!PrepareFolder(destination, folderExists)) return false;
+  if (entry.IsDirectory()) return folderExists;
   if (entry.IsEncrypted()) return false;  // no password is ever set
   if (!IsSupportedZipMethod(entry.Method)) {
     notifyUnknownMethod_();
     return false;
   }
-  std::uint64_t headerOffset = 0, dataOffset = 0;
-  if (!LocateEntryData(entry, headerOffset, dataOffset)) return false;
-  if (!TakeEntryData(entry, headerOffset, dataOffset)) return false;
-  if (!MakeRoomForFile(entry, destination.FullName)) return false;
-  if (!WriteEntryFile(entry, dataOffset, destination.FullName)) return false;
-  ApplyTimeAndAttributes(entry, destination.FullName);
+  TZipPiece first = decoded_.Begin(entry);
+  if (first.Kind == TZipPiece::TKind::Failed) std::rethrow_exception(first.Error);
+  if (first.Kind != TZipPiece::TKind::Located) return false;
+  bool isNew = false;
+  if (!MakeRoomForFile(entry, destination.FullName, isNew)) return false;
+  // A new file takes a writable entry's permission bits as it is created,
+  // which saves looking it up again by name to set them.
+  const std::uint32_t mode = settings_.RetainAttributes ? UnixPermissionsOf(entry) : 0;
+  const bool modeAtCreation = isNew && (mode & kOwnerWriteBit) != 0;
+  if (!WriteEntryFile(entry, destination.FullName, modeAtCreation ? mode : kDefaultFileMode)) return false;
+  if (!modeAtCreation) ApplyAttributes(entry, destination.FullName);
   return true;
 }
 
-// Reads the local header and finds where the entry's data starts; false when
-// no local header is at the entry's offset (nor, for a displaced directory, at
-// the offset shifted by as much).
-bool TZipEntryExtractor::LocateEntryData(const TZipEntry& entry, std::uint64_t& headerOffset,
-                                         std::uint64_t& dataOffset) {
-  std::uint64_t offsets[2] = {entry.LocalHeaderOffset,
-                              entry.LocalHeaderOffset + static_cast<std::uint64_t>(entry.OffsetShift)};
-  for (std::uint64_t offset : offsets) {
-    unsigned char header[kLocalHeaderSize];
-    if (!ReadZipBytesAt(archive_, offset, header, sizeof header)) throw EFatalUnzipError(kPrematureEndText);
-    if (GetU32(header) == kLocalHeaderSignature) {
-      headerOffset = offset;
-      dataOffset = offset + kLocalHeaderSize + GetU16(header + local::kNameLength) +
-                   GetU16(header + local::kExtraLength);
-      return true;
-    }
-    if (entry.OffsetShift == 0) break;
-  }
-  return false;
-}
-
-// Claims the entry's bytes of the archive; false when another entry's data
-// was already taken from any of them.
-bool TZipEntryExtractor::TakeEntryData(const TZipEntry& entry, std::uint64_t headerOffset,
-                                       std::uint64_t dataOffset) {
-  const std::uint64_t end = entry.CompressedSize > std::numeric_limits<std::uint64_t>::max() - dataOffset
-                                ? std::numeric_limits<std::uint64_t>::max()
-                                : dataOffset + entry.CompressedSize;
-  return taken_.Take(headerOffset, end);
+// Makes the entry's folder; false when a level below the destination folder
+// is a link. Checked before the folders are made (making them would follow a
+// link) and again after (a level made may have been swapped for one); the
+// file itself is created without following a link. A folder found sound is
+// not looked at again for the entries after it that share it: this run makes
+// no links, so only another process could swap a level for one, which no
+// check by name could rule out either.
+bool TZipEntryExtractor::PrepareFolder(const TZipDestination& destination, bool& exists) {
+  exists = destination.Folder == preparedFolder_;
+  if (exists) return true;
+  if (HasLinkBelowTarget(destination)) return false;
+  exists = DirectoryExists(destination.Folder) || ForceDirectories(destination.Folder);
+  if (HasLinkBelowTarget(destination)) return false;
+  if (exists) preparedFolder_ = destination.Folder;
+  return true;
 }
 
 // Decides about an existing file of the name; true when the entry may be written.
-bool TZipEntryExtractor::MakeRoomForFile(const TZipEntry& entry, const std::string& fullName) {
+bool TZipEntryExtractor::MakeRoomForFile(const TZipEntry& entry, const std::string& fullName, bool& isNew) {
   std::int32_t attributes = FileGetAttr(fullName);
-  if (attributes < 0) return true;  // nothing there
+  isNew = attributes < 0;
+  if (isNew) return true;  // nothing there
   if (attributes & faDirectory) return false;
   switch (settings_.OverwriteMode) {
     case TUZOverwriteMode::Always:
@@ -143,14 +127,14 @@ bool TZipEntryExtractor::MakeRoomForFile(const TZipEntry& entry, const std::stri
   return true;
 }
 
-// Creates the file at the entry's size, decodes into it and keeps it only when
-// the size and CRC-32 come out as the entry says. A failure that ends the
-// extraction removes the half-written file before it is raised.
-bool TZipEntryExtractor::WriteEntryFile(const TZipEntry& entry, std::uint64_t dataOffset,
-                                        const std::string& fullName) {
+// Creates the file at the entry's size, writes the decoded data into it and
+// keeps it only when the size and CRC-32 come out as the entry says. A failure
+// that ends the extraction removes the half-written file before it is raised.
+bool TZipEntryExtractor::WriteEntryFile(const TZipEntry& entry, const std::string& fullName,
+                                        std::uint32_t newFileMode) {
   TFile file;
   try {
-    file = TFile::CreateNoLink(fullName, TShareMode::Exclusive);
+    file = TFile::CreateNoLink(fullName, TShareMode::Exclusive, newFileMode);
   } catch (const EStreamError&) {
     return false;  // a locked file, an invalid name, a link: skipped
   }
@@ -159,17 +143,15 @@ bool TZipEntryExtractor::WriteEntryFile(const TZipEntry& entry, std::uint64_t da
     if (entry.UncompressedSize > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
       throw EInOutError("size out of range");
     }
-    file.SetSize(static_cast<std::int64_t>(entry.UncompressedSize));
-    TZipEntryInput input(archive_, dataOffset, entry.CompressedSize, buffers_.Read.get(),
-                         TZipExtractBuffers::kReadBlockSize);
-    TZipEntryOutput output(file, entry.UncompressedSize, buffers_.Write.get(),
-                           TZipExtractBuffers::kWriteBufferSize);
-    DecodeEntryData(entry, input, output);
-    output.Flush();
-    complete =
-        !output.Overflowed() && output.Count() == entry.UncompressedSize && output.Crc32() == entry.Crc32;
+    // Pre-sized when it takes more than one write; one write sizes it anyway.
+    if (entry.UncompressedSize > TZipPieceQueue::kBlockSize) {
+      file.SetSize(static_cast<std::int64_t>(entry.UncompressedSize));
+    }
+    complete = WriteDecodedData(entry, file);
+    // The last write is done: the time is set through the handle.
+    if (complete) file.SetDate(DosDateTimeToDateTime(entry.DosDate, entry.DosTime));
   } catch (const EInOutError&) {
-    complete = false;  // the file could not be sized or written: skipped
+    complete = false;  // the file could not be sized or written, or the archive read: skipped
   } catch (...) {
     file.Close();
     DeleteFile(fullName);
@@ -180,32 +162,26 @@ bool TZipEntryExtractor::WriteEntryFile(const TZipEntry& entry, std::uint64_t da
   return complete;
 }
 
-void TZipEntryExtractor::DecodeEntryData(const TZipEntry& entry, TZipEntryInput& input,
-                                         TZipEntryOutput& output) {
-  if (entry.Method == kDeflated) {
-    buffers_.Inflater.Decode(input, output);
-    return;
+// Writes the entry's pieces up to its end; true when it came out whole.
+bool TZipEntryExtractor::WriteDecodedData(const TZipEntry& entry, TFile& file) {
+  for (;;) {
+    TZipPiece piece = decoded_.Next();
+    switch (piece.Kind) {
+      case TZipPiece::TKind::Data:
+        file.Write(piece.Bytes.get(), piece.Length);
+        break;
+      case TZipPiece::TKind::End:
+        return !piece.Overflowed && piece.Count == entry.UncompressedSize && piece.Crc32 == entry.Crc32;
+      case TZipPiece::TKind::Failed:
+        std::rethrow_exception(piece.Error);
+      case TZipPiece::TKind::Located:
+      case TZipPiece::TKind::Missing:
+        throw EZipError("The decoded pieces came out of order");
+    }
   }
-  if (entry.Method == kStored) {
-    const unsigned char* data;
-    std::size_t length;
-    while (!output.Overflowed() && input.Next(data, length)) output.Write(data, length);
-    return;
-  }
-  TZipBitReader bits(input);
-  TZipWindow window(output);
-  if (entry.Method == kShrunk) {
-    TUnshrinker(bits, window).Decode(entry.UncompressedSize);
-  } else if (entry.Method == kImploded) {
-    TExploder(bits, window, entry.Flags).Decode(entry.UncompressedSize);
-  } else {
-    TUnreducer(bits, window, entry.Method - kReduced1 + 1).Decode(entry.UncompressedSize);
-  }
-  window.Flush();
 }
 
-void TZipEntryExtractor::ApplyTimeAndAttributes(const TZipEntry& entry, const std::string& fullName) {
-  SetFileDate(fullName, DosDateTimeToDateTime(entry.DosDate, entry.DosTime));
+void TZipEntryExtractor::ApplyAttributes(const TZipEntry& entry, const std::string& fullName) {
   if (!settings_.RetainAttributes) return;
   // A Unix entry's own permission bits, so that a program it holds can be
   // started; never set-id or sticky bits, and narrowed by the umask.

@@ -5,15 +5,12 @@
 #include <string>
 
 #include "platform/File.h"
-#include "transport/zip/ZipDataRanges.h"
 #include "transport/zip/ZipDestination.h"
 #include "transport/zip/ZipEntry.h"
-#include "transport/zip/ZipExtractBuffers.h"
 
 namespace bailan {
 
-class TZipEntryInput;
-class TZipEntryOutput;
+class TZipDecodeAhead;
 
 // What happens to an existing file of an entry's name.
 enum class TUZOverwriteMode {
@@ -31,18 +28,21 @@ struct TZipEntrySettings {
   bool ReplaceReadOnly = false;
 };
 
-// Writes single entries of one archive to their resolved destinations: folder
-// entries made, files decoded by their method and kept only when their size and
-// CRC-32 come out right, with the entry's time and its read-only attribute (or,
-// for an entry made on a Unix host, its permission bits). An
-// entry whose data (local header through compressed data) overlaps the data of
-// an entry taken before is skipped like an entry that cannot be read.
+// Writes single entries of one archive to their resolved destinations, in
+// order: folder entries made, files written from what the decode-ahead thread
+// decoded and kept only when their size and CRC-32 come out right, with the
+// entry's time and its read-only attribute (or, for an entry made on a Unix
+// host, its permission bits). An entry whose data (local header through
+// compressed data) overlaps the data of an entry taken before is skipped like
+// an entry that cannot be read.
 class TZipEntryExtractor {
  public:
-  // `archive` is borrowed, open for reading and used by this object alone while
-  // it lives; `notifyUnknownMethod` is called (blocking) for an entry of a
-  // method not decoded here. Owns its buffers and inflate stream. One thread.
-  TZipEntryExtractor(TZipEntrySettings settings, TFile& archive, std::function<void()> notifyUnknownMethod);
+  // `decoded` is borrowed and decodes, in the same order, the entries with
+  // IsDecodedZipEntry that will be given to Extract; `notifyUnknownMethod` is
+  // called (blocking) for an entry of a method not decoded here. The
+  // committing thread alone.
+  TZipEntryExtractor(TZipEntrySettings settings, TZipDecodeAhead& decoded,
+                     std::function<void()> notifyUnknownMethod);
   TZipEntryExtractor(const TZipEntryExtractor&) = delete;
   TZipEntryExtractor& operator=(const TZipEntryExtractor&) = delete;
 
@@ -52,18 +52,16 @@ class TZipEntryExtractor {
   bool Extract(const TZipEntry& entry, const TZipDestination& destination);
 
  private:
-  bool LocateEntryData(const TZipEntry& entry, std::uint64_t& headerOffset, std::uint64_t& dataOffset);
-  bool TakeEntryData(const TZipEntry& entry, std::uint64_t headerOffset, std::uint64_t dataOffset);
-  bool MakeRoomForFile(const TZipEntry& entry, const std::string& fullName);
-  bool WriteEntryFile(const TZipEntry& entry, std::uint64_t dataOffset, const std::string& fullName);
-  void DecodeEntryData(const TZipEntry& entry, TZipEntryInput& input, TZipEntryOutput& output);
-  void ApplyTimeAndAttributes(const TZipEntry& entry, const std::string& fullName);
+  bool MakeRoomForFile(const TZipEntry& entry, const std::string& fullName, bool& isNew);
+  bool WriteEntryFile(const TZipEntry& entry, const std::string& fullName, std::uint32_t newFileMode);
+  bool WriteDecodedData(const TZipEntry& entry, TFile& file);
+  bool PrepareFolder(const TZipDestination& destination, bool& exists);
+  void ApplyAttributes(const TZipEntry& entry, const std::string& fullName);
 
   TZipEntrySettings settings_;
-  TFile& archive_;
+  TZipDecodeAhead& decoded_;
   std::function<void()> notifyUnknownMethod_;
-  TZipExtractBuffers buffers_;
-  TZipDataRanges taken_;
+  std::string preparedFolder_;  // the last folder made and found free of links
 };
 
 // Whether a method number is one this extractor decodes.

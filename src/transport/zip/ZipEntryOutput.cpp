@@ -3,7 +3,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 
 namespace bailan {
@@ -24,9 +23,8 @@ std::uint32_t UpdateCrc(std::uint32_t crc, const unsigned char* data, std::size_
 
 }  // namespace
 
-TZipEntryOutput::TZipEntryOutput(TFile& file, std::uint64_t expectedSize, unsigned char* buffer,
-                                 std::size_t bufferSize)
-    : file_(file), expected_(expectedSize), buffer_(buffer), bufferSize_(bufferSize) {}
+TZipEntryOutput::TZipEntryOutput(TZipByteSink& sink, std::uint64_t expectedSize)
+    : sink_(sink), expected_(expectedSize) {}
 
 void TZipEntryOutput::Write(const unsigned char* data, std::size_t length) {
   if (length > expected_ - count_) {
@@ -36,19 +34,7 @@ void TZipEntryOutput::Write(const unsigned char* data, std::size_t length) {
   if (length == 0) return;
   crc_ = UpdateCrc(crc_, data, length);
   count_ += length;
-  if (buffered_ + length > bufferSize_) Flush();
-  if (length >= bufferSize_) {
-    file_.Write(data, length);  // a large block goes straight to the file
-    return;
-  }
-  std::memcpy(buffer_ + buffered_, data, length);
-  buffered_ += length;
-}
-
-void TZipEntryOutput::Flush() {
-  if (buffered_ == 0) return;
-  file_.Write(buffer_, buffered_);
-  buffered_ = 0;
+  sink_.Put(data, length);
 }
 
 }  // namespace bailan

@@ -7,25 +7,22 @@
 
 namespace bailan {
 
-// The buffers and the inflate stream one extraction run reuses for every entry.
+// The buffers and the inflate stream the decoding thread reuses for every entry.
 // Large blocks keep system calls few; together they stay well under a megabyte.
 class TZipExtractBuffers {
  public:
   static constexpr std::size_t kReadBlockSize = 131072;     // compressed data per archive read
-  static constexpr std::size_t kWriteBufferSize = 262144;   // decoded bytes per file write
   static constexpr std::size_t kInflateChunkSize = 262144;  // inflated bytes per zlib call
 
   // Owns everything; one thread.
   TZipExtractBuffers()
       : Read(new unsigned char[kReadBlockSize]),
-        Write(new unsigned char[kWriteBufferSize]),
         InflateChunk(new unsigned char[kInflateChunkSize]),
         Inflater(InflateChunk.get(), kInflateChunkSize) {}
   TZipExtractBuffers(const TZipExtractBuffers&) = delete;
   TZipExtractBuffers& operator=(const TZipExtractBuffers&) = delete;
 
   std::unique_ptr<unsigned char[]> Read;
-  std::unique_ptr<unsigned char[]> Write;
   std::unique_ptr<unsigned char[]> InflateChunk;
   TInflateDecoder Inflater;
 };
