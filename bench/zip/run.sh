@@ -17,45 +17,49 @@ work="${WORK:-$(mktemp -d "${TMPDIR:-/tmp}/bailan-bench-zip.XXXXXX")}"
 trap 'rm -rf "$work"' EXIT
 
 echo "generating the data sets in $work ..."
-python3 - "$work/src" <<'PY'
+python3 - "$work/src" "$work/small" <<'PY'
 import os, random, sys
-root = sys.argv[1]
-rng = random.Random(2024)
-words = [''.join(rng.choice('abcdefghijklmnopqrstuvwxyz') for _ in range(rng.randint(2, 10))) for _ in range(5000)]
-for i in range(2000):
-    folder = os.path.join(root, 'dir%02d' % (i % 40), 'sub%d' % (i % 3))
-    os.makedirs(folder, exist_ok=True)
-    size = rng.randint(40_000, 160_000)
-    if i % 4 == 3:  # binary: half random, half repeating structure
-        data = os.urandom(size // 2) + bytes((j * 7 + i) & 0xFF for j in range(size - size // 2))
-        name = 'file%04d.bin' % i
-    else:
-        parts, total = [], 0
-        while total < size:
-            line = ' '.join(rng.choice(words) for _ in range(rng.randint(4, 16))) + '\n'
-            parts.append(line)
-            total += len(line)
-        data = ''.join(parts).encode()
-        name = 'file%04d.txt' % i
-    with open(os.path.join(folder, name), 'wb') as f:
-        f.write(data)
-PY
-python3 - "$work/small" <<'PY'
-import os, random, sys
-root = sys.argv[1]
-rng = random.Random(2025)
-words = [''.join(rng.choice('abcdefghijklmnopqrstuvwxyz') for _ in range(rng.randint(2, 10))) for _ in range(3000)]
-for i in range(20000):
-    folder = os.path.join(root, 'pkg%03d' % (i % 200), 'res%d' % (i % 5))
-    os.makedirs(folder, exist_ok=True)
-    size = rng.randint(100, 6000)
+
+
+def vocabulary(rng, count):
+    return [''.join(rng.choice('abcdefghijklmnopqrstuvwxyz') for _ in range(rng.randint(2, 10))) for _ in range(count)]
+
+
+def text(rng, words, size):
+    """Lines of random words until at least `size` bytes."""
     parts, total = [], 0
     while total < size:
         line = ' '.join(rng.choice(words) for _ in range(rng.randint(4, 16))) + '\n'
         parts.append(line)
         total += len(line)
-    with open(os.path.join(folder, 'item%05d.txt' % i), 'wb') as f:
-        f.write(''.join(parts).encode()[:size])
+    return ''.join(parts).encode()
+
+
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, 'wb') as f:
+        f.write(data)
+
+
+# The large set: 2000 files of 40-160 kB, a quarter of them binary.
+rng = random.Random(2024)
+words = vocabulary(rng, 5000)
+for i in range(2000):
+    folder = os.path.join(sys.argv[1], 'dir%02d' % (i % 40), 'sub%d' % (i % 3))
+    size = rng.randint(40_000, 160_000)
+    if i % 4 == 3:  # binary: half random, half repeating structure
+        data = os.urandom(size // 2) + bytes((j * 7 + i) & 0xFF for j in range(size - size // 2))
+        write(os.path.join(folder, 'file%04d.bin' % i), data)
+    else:
+        write(os.path.join(folder, 'file%04d.txt' % i), text(rng, words, size))
+
+# The small set: 20 000 text files of 100-6000 bytes.
+rng = random.Random(2025)
+words = vocabulary(rng, 3000)
+for i in range(20000):
+    folder = os.path.join(sys.argv[2], 'pkg%03d' % (i % 200), 'res%d' % (i % 5))
+    size = rng.randint(100, 6000)
+    write(os.path.join(folder, 'item%05d.txt' % i), text(rng, words, size)[:size])
 PY
 for set in src:large small:small; do
   folder="${set%%:*}" name="${set##*:}"
