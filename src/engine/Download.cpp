@@ -49,19 +49,24 @@ void TDownload::Start(std::shared_ptr<TDownloadManager> manager, std::int32_t in
 // been held for kMaxHoldMs, so that a slow connection still shows steady
 // progress. At full speed one receive and one write each move many blocks. A
 // block is counted only after it has been written, and every way out of the
-// loop (done, stopped, or an error) writes and counts the whole blocks held
-// first; the bytes of a partial block are dropped uncounted and asked for again
-// by the next try. The counts never run ahead of the file, and they advance by
+// loop (done, stopped, or an error other than their own write's) writes and
+// counts the whole blocks held first; the bytes of a partial block are dropped
+// uncounted and asked for again by the next try. The counts never run ahead of the file, and they advance by
 // whole blocks.
 void TDownload::ReceiveBlocks(THttpClient& client) {
   constexpr auto kBlock = static_cast<std::size_t>(kBlockSize);
   TSegmentTable& table = Manager->Table;
   std::size_t held = 0;          // bytes at the front of buffer_, not yet written
   std::uint32_t wholeSince = 0;  // when the first whole block held was complete
+  // A write that failed part-way leaves the file's position unknown: its blocks
+  // are not written again on the way out, nor counted.
+  bool writeFailed = false;
   auto writeHeld = [&] {
     const std::size_t whole = Remaining == 0 ? held : held - held % kBlock;
-    if (whole == 0) return;
+    if (whole == 0 || writeFailed) return;
+    writeFailed = true;
     stream_.Write(buffer_.data(), whole);
+    writeFailed = false;
     for (std::size_t left = whole; left > 0;) {
       const std::size_t n = std::min(left, kBlock);
       table.RecordBlock(Index, static_cast<std::int32_t>(n));

@@ -18,10 +18,9 @@ namespace bailan {
 // One IPv4 TCP connection with a buffered input side: line reads, exact-count
 // reads, reads of what has arrived (up to a count, straight into the caller's
 // memory when nothing is buffered) and stream reads, every wait for incoming
-// bytes bounded by ReadTimeout,
-// detection of the peer's close, and a send side whose write buffer lets a
-// request head leave in one send. On the main thread the registered TAntiFreeze
-// processes window events during every wait.
+// bytes bounded by ReadTimeout, detection of the peer's close, and a send side
+// whose write buffer lets a request head leave in one send. On the main thread
+// the registered TAntiFreeze processes window events during every wait.
 //
 // With TLS settings every connect runs a TLS handshake under the same waits,
 // time-outs and cancelling as the reads; the input buffer then holds decrypted
