@@ -1,5 +1,8 @@
 #include "engine/Download.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "engine/DownloadJob.h"
 #include "engine/DownloadManager.h"
 #include "engine/EngineSettings.h"
@@ -39,50 +42,57 @@ void TDownload::Start(std::shared_ptr<TDownloadManager> manager, std::int32_t in
   StartFreeOnTerminate(thread);
 }
 
-// Blocks are read one at a time but written in groups: one write per group
-// instead of one per block costs far less when several segments write into the
-// same file at once. A group is written when it is full, and also before a read
-// that would wait for the network once its first block has been held for
-// kMaxHoldMs, so that a slow connection still shows steady progress. A block
-// is counted only after it has been written, and every way out of the loop
-// (done, stopped, or an error) writes the blocks already read first: the counts
-// never run ahead of the file, and nothing received is lost.
+// Bytes arrive straight in the buffer, as many per receive as the connection
+// has ready (at most the range's rest and the buffer's free room), and leave it
+// as whole blocks only: when the buffer is full, at the range's end (whose last
+// block may be short), and, checked after each receive, once a whole block has
+// been held for kMaxHoldMs, so that a slow connection still shows steady
+// progress. At full speed one receive and one write each move many blocks. A
+// block is counted only after it has been written, and every way out of the
+// loop (done, stopped, or an error other than their own write's) writes and
+// counts the whole blocks held first; the bytes of a partial block are dropped
+// uncounted and asked for again by the next try. The counts never run ahead of the file, and they advance by
+// whole blocks.
 void TDownload::ReceiveBlocks(THttpClient& client) {
+  constexpr auto kBlock = static_cast<std::size_t>(kBlockSize);
   TSegmentTable& table = Manager->Table;
-  std::int32_t pendingBytes = 0;
-  std::int32_t pendingBlocks = 0;
-  std::uint32_t heldSince = 0;
-  auto writePending = [&] {
-    if (pendingBytes == 0) return;
-    stream_.Write(buffer_.data(), static_cast<std::size_t>(pendingBytes));
-    for (std::int32_t left = pendingBytes; pendingBlocks > 0; --pendingBlocks) {
-      const std::int32_t n = left > kBlockSize ? kBlockSize : left;
-      table.RecordBlock(Index, n);
+  std::size_t held = 0;          // bytes at the front of buffer_, not yet written
+  std::uint32_t wholeSince = 0;  // when the first whole block held was complete
+  // A write that failed part-way leaves the file's position unknown: its blocks
+  // are not written again on the way out, nor counted.
+  bool writeFailed = false;
+  auto writeHeld = [&] {
+    const std::size_t whole = Remaining == 0 ? held : held - held % kBlock;
+    if (whole == 0 || writeFailed) return;
+    writeFailed = true;
+    stream_.Write(buffer_.data(), whole);
+    writeFailed = false;
+    for (std::size_t left = whole; left > 0;) {
+      const std::size_t n = std::min(left, kBlock);
+      table.RecordBlock(Index, static_cast<std::int32_t>(n));
       left -= n;
     }
-    pendingBytes = 0;
-  };
-  auto mustWriteBefore = [&](std::int32_t n) {
-    if (pendingBytes == 0) return false;
-    if (pendingBytes + n > static_cast<std::int32_t>(buffer_.size())) return true;
-    return client.Connection().Buffered() < static_cast<std::size_t>(n) &&
-           TickDiff(GetTickCount32(), heldSince) >= kMaxHoldMs;
+    held -= whole;
+    if (held > 0) std::memmove(buffer_.data(), buffer_.data() + whole, held);
   };
   try {
     while (!table.StopFlags[Index] && Remaining > 0) {
-      const std::int32_t n = Remaining > kBlockSize ? kBlockSize : Remaining;
-      if (mustWriteBefore(n)) writePending();
-      client.ReadExact(buffer_.data() + pendingBytes, n);
-      if (pendingBytes == 0) heldSince = GetTickCount32();
-      pendingBytes += n;
-      ++pendingBlocks;
-      Remaining -= n;
+      const bool hadWhole = held >= kBlock;
+      const std::size_t n = client.ReadSome(
+          buffer_.data() + held, std::min(buffer_.size() - held, static_cast<std::size_t>(Remaining)));
+      held += n;
+      Remaining -= static_cast<std::int32_t>(n);
+      const std::uint32_t now = GetTickCount32();
+      if (!hadWhole && held >= kBlock) wholeSince = now;
+      if (held == buffer_.size() || Remaining == 0 ||
+          (held >= kBlock && TickDiff(now, wholeSince) >= kMaxHoldMs))
+        writeHeld();
     }
   } catch (...) {
-    writePending();
+    writeHeld();
     throw;
   }
-  writePending();
+  writeHeld();
 }
 
 TSegmentOutcome TDownload::CheckReply(const THttpResponse& reply) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -22,13 +23,18 @@ class THttpResponse;
 // another for the same slot, which carries on from the slot's Received count.
 class TDownload : public TThread {
  public:
-  // Bytes read and written per block; the buffer is part of the object, so the
-  // block loop allocates nothing.
+  // The unit of counting: the segment table and the resume file advance by
+  // whole blocks (a range's last block may be short).
   static constexpr std::int32_t kBlockSize = 10240;
-  // Blocks written to the file with one write.
-  static constexpr std::int32_t kBlocksPerWrite = 6;
-  // Longest time a block read waits unwritten (and uncounted) before a read
-  // that has to wait for the network.
+  // Blocks the receive buffer holds and, at most, one write carries: at full
+  // speed a receive and a write each move many blocks, so few system calls are
+  // spent per byte.
+  static constexpr std::int32_t kBlocksPerWrite = 100;
+  // The receive buffer (1,024,000 bytes) is part of the object, so the block
+  // loop allocates nothing.
+  static constexpr std::size_t kBufferBytes = std::size_t{kBlockSize} * kBlocksPerWrite;
+  // Longest time a whole block waits unwritten (and uncounted), checked after
+  // each receive, so that a slow connection still shows progress block by block.
   static constexpr std::uint32_t kMaxHoldMs = 200;
 
   // Called by the job transfer thread for segment `index`: opens the partial file
@@ -65,7 +71,7 @@ class TDownload : public TThread {
             std::string fileName);
 
   TFile stream_;
-  std::array<char, kBlockSize * kBlocksPerWrite> buffer_;
+  std::array<char, kBufferBytes> buffer_;
 };
 
 }  // namespace bailan

@@ -581,30 +581,48 @@ TEST_F(DownloadRun, WindowClosingWhileJobsRunLeavesNoThreadOnFreedObjects) {
 }
 
 TEST_F(DownloadRun, SlowConnectionShowsProgressBlockByBlock) {
-  // One 10240-byte block every 300 ms: progress must not wait for a group of
-  // blocks to fill, and a stop keeps every block that had arrived.
-  const std::string body = PatternBytes(200000);
-  server.AddFile("/slow.bin", body);
-  server.SetFileOptions(test::Throttled(10240, 300));
-  TEngineRun run(server.Url("/slow.bin"), dir.Path(), 1);
-  run.Job->StartDownload();
-  // The first block arrives at once; a group of six would take 1.5 s.
-  for (int i = 0; i < 200 && run.Job->ReceivedSize == 0; ++i) SleepMs(5);
-  ASSERT_GT(run.Job->ReceivedSize, 0) << "no block was shown within 1 s";
-  SleepMs(900);
-  const std::int32_t seen = run.Job->ReceivedSize;
-  EXPECT_GE(seen, 2 * 10240);
-  EXPECT_LT(seen, 200000);
-  ASSERT_TRUE(run.StopAndWait(5000));
-  // The saved table, not the figures the job showed last.
-  TSegmentTable saved;
-  LoadSavedTable(dir / "slow.bin.rpc.cfg", saved);
-  const std::int32_t kept = saved.SumReceived(1);
-  EXPECT_GE(kept, seen);
-  EXPECT_EQ(kept % 10240, 0);
-  // What the table counts is in the file.
-  EXPECT_EQ(ReadFileBytes(dir / "slow.bin.rpc").substr(0, static_cast<std::size_t>(kept)),
-            body.substr(0, static_cast<std::size_t>(kept)));
+  // Progress must not wait for the receive buffer (100 blocks) to fill: a whole
+  // block is written once it has been held 200 ms, and a stop keeps every whole
+  // block that had arrived.
+  struct TCase {
+    const char* Name;
+    std::size_t SendSize;
+    int DelayMs;
+    std::size_t BodySize;
+  };
+  const TCase cases[] = {
+      // Each block shown when the next one starts to arrive.
+      {"a block every 300 ms", 10240, 300, 200000},
+      // A block every 125 ms, arriving in pieces that straddle the blocks: the
+      // buffer would take 12.8 s to fill.
+      {"4096 bytes every 50 ms", 4096, 50, 400000},
+  };
+  int number = 0;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const std::string name = "slow" + std::to_string(++number) + ".bin";
+    const std::string body = PatternBytes(c.BodySize);
+    server.AddFile("/" + name, body);
+    server.SetFileOptions(test::Throttled(c.SendSize, c.DelayMs));
+    TEngineRun run(server.Url("/" + name), dir.Path(), 1);
+    run.Job->StartDownload();
+    for (int i = 0; i < 200 && run.Job->ReceivedSize == 0; ++i) SleepMs(5);
+    ASSERT_GT(run.Job->ReceivedSize, 0) << "no block was shown within 1 s";
+    SleepMs(900);
+    const std::int32_t seen = run.Job->ReceivedSize;
+    EXPECT_GE(seen, 2 * 10240);
+    EXPECT_LT(seen, static_cast<std::int32_t>(c.BodySize));
+    ASSERT_TRUE(run.StopAndWait(5000));
+    // The saved table, not the figures the job showed last.
+    TSegmentTable saved;
+    LoadSavedTable(dir / (name + ".rpc.cfg"), saved);
+    const std::int32_t kept = saved.SumReceived(1);
+    EXPECT_GE(kept, seen);
+    EXPECT_EQ(kept % 10240, 0);
+    // What the table counts is in the file.
+    EXPECT_EQ(ReadFileBytes(dir / (name + ".rpc")).substr(0, static_cast<std::size_t>(kept)),
+              body.substr(0, static_cast<std::size_t>(kept)));
+  }
 }
 
 TEST_F(DownloadRun, ResourceThatChangedSizeSinceTheStopStartsAfreshOnce) {

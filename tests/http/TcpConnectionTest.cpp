@@ -8,6 +8,7 @@
 
 #include "HttpTestSupport.h"
 #include "platform/MemoryStream.h"
+#include "platform/Thread.h"
 #include "platform/Tick.h"
 #include "support/Host.h"
 #include "support/TestServer.h"
@@ -137,6 +138,64 @@ TEST_F(TcpConnectionTest, ReadExactTakesBlocksAcrossManyReceives) {
   connection.ReadExact(block.data(), static_cast<std::int64_t>(rest));
   received.append(block.data(), rest);
   EXPECT_EQ(received, body);
+}
+
+// Every case asks for `Count` bytes with ReadSome, call after call, into memory
+// with guard bytes behind it. No byte may land beyond the count, neither in the
+// caller's memory nor in the input buffer (beyond what a line read had put
+// there), and a close ends the reads as it ends every read.
+TEST_F(TcpConnectionTest, ReadSomeNeverTakesAByteBeyondItsCount) {
+  std::string body;
+  for (int i = 0; i < 100000; ++i) body.push_back(static_cast<char>(i * 7));
+  struct TCase {
+    const char* Name;
+    TConnectionScript Script;
+    int HeadLines;          // lines read first (they pull the rest into the input buffer)
+    std::size_t Count;      // bytes asked in all
+    std::string Delivered;  // what arrives before the end
+    bool EndsClosed;        // the peer's close ends the reads before the count
+    std::size_t BufferedAfter;
+    std::string Next;  // what the next read takes when the stream goes on
+  };
+  const TCase cases[] = {
+      {"nothing buffered: straight from the socket", TConnectionScript().Send(body + "NEXT").Hang(), 0,
+       body.size(), body, false, 0, "NEXT"},
+      {"buffered bytes first, the next reply's stay", TConnectionScript().Send("HEAD\n0123456789NEXT").Hang(),
+       1, 10, "0123456789", false, 4, "NEXT"},
+      {"end of stream after the bytes", TConnectionScript().Send("abc").Close(), 0, 10, "abc", true, 0, ""},
+      {"end of stream with nothing", TConnectionScript().Close(), 0, 10, "", true, 0, ""},
+  };
+  constexpr std::size_t kGuard = 64;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    server.AddScript(c.Script);
+    Connect();
+    for (int i = 0; i < c.HeadLines; ++i) connection.ReadLine();
+    SleepMs(50);  // what the server sent is ready on the socket
+    std::vector<char> into(c.Count + kGuard, '-');
+    std::size_t got = 0;
+    bool closed = false;
+    try {
+      while (got < c.Count) {
+        const std::size_t n = connection.ReadSome(into.data() + got, c.Count - got);
+        ASSERT_GT(n, 0u);
+        got += n;
+      }
+    } catch (const EConnClosedGracefully& error) {
+      EXPECT_EQ(error.Message(), "Connection Closed Gracefully.");
+      closed = true;
+    }
+    EXPECT_EQ(closed, c.EndsClosed);
+    EXPECT_EQ(std::string(into.data(), got), c.Delivered);
+    EXPECT_EQ(std::string(into.data() + c.Count, kGuard), std::string(kGuard, '-'));
+    EXPECT_EQ(connection.Buffered(), c.BufferedAfter);
+    if (!c.Next.empty()) {
+      std::string next(c.Next.size(), '\0');
+      connection.ReadExact(next.data(), static_cast<std::int64_t>(next.size()));
+      EXPECT_EQ(next, c.Next);
+    }
+    connection.CloseConnection();
+  }
 }
 
 // ---- stream reads ----

@@ -77,10 +77,13 @@ class THttpClient {
   // HEAD of `url`; Response.ContentLength is the size, -1 when none was given.
   void HeadRequest(const std::string& url);
   // The general operation. `source` is the body of a POST or PUT. Without a
-  // target the body of the final 2xx answer stays on the connection for ReadExact.
+  // target the body of the final 2xx answer stays on the connection for ReadExact and ReadSome.
   void PerformRequest(THttpMethod method, const std::string& url, const std::string* source, TStream* target);
   // Takes `count` body bytes off the connection (after PerformRequest without target).
   void ReadExact(void* buffer, std::int64_t count) { connection_.ReadExact(buffer, count); }
+  // Takes between one and `count` body bytes off the connection, as
+  // TTcpConnection::ReadSome; returns how many.
+  std::size_t ReadSome(char* buffer, std::size_t count) { return connection_.ReadSome(buffer, count); }
 
  private:
   enum class TDecision { Done, FollowRedirect };

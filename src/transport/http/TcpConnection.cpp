@@ -215,15 +215,22 @@ void TTcpConnection::ReserveInputRoom() {
   }
 }
 
-// One receive of up to kRecvBufferSize bytes appended to the input buffer.
+// One receive of up to kRecvBufferSize bytes appended to the input buffer, or
+// on a plain connection with `direct` of up to its count into its memory.
 // Returns false when `dontWait` found nothing to take.
-bool TTcpConnection::ReceiveIntoBuffer(bool dontWait, bool raise) {
+bool TTcpConnection::ReceiveIntoBuffer(bool dontWait, bool raise, TDirectTarget* direct) {
   if (tls_) return ReceiveDecrypted(dontWait, raise);
-  ReserveInputRoom();
+  if (!direct) ReserveInputRoom();
+  char* into = direct ? direct->Data : buffer_.data() + tail_;
+  const std::size_t room = direct ? direct->Count : kRecvBufferSize;
   int error = 0;
-  std::ptrdiff_t received = socket_.Receive(buffer_.data() + tail_, kRecvBufferSize, dontWait, error);
+  std::ptrdiff_t received = socket_.Receive(into, room, dontWait, error);
   if (received > 0) {
-    tail_ += static_cast<std::size_t>(received);
+    if (direct) {
+      direct->Received = static_cast<std::size_t>(received);
+    } else {
+      tail_ += static_cast<std::size_t>(received);
+    }
     return true;
   }
   if (received == 0) {
@@ -301,7 +308,11 @@ bool TTcpConnection::ReceiveFailed(bool dontWait, int error) {
   throw ESocketError(error);
 }
 
-TTcpConnection::TFillResult TTcpConnection::Fill(bool raiseOnClose, bool raiseOnTimeout, int waitMs) {
+// One fill of the input buffer (or of `direct`, which only a plain connection
+// with nothing buffered is given): bytes already waiting, else a wait of at most
+// `waitMs` and a receive.
+TTcpConnection::TFillResult TTcpConnection::Fill(bool raiseOnClose, bool raiseOnTimeout, int waitMs,
+                                                 TDirectTarget* direct) {
   if (ApplyCloseRule(raiseOnClose) && !socket_.IsOpen()) {
     if (raiseOnClose) throw ENotConnected(kNotConnectedText);
     return TFillResult::Closed;
@@ -315,7 +326,7 @@ TTcpConnection::TFillResult TTcpConnection::Fill(bool raiseOnClose, bool raiseOn
   const std::size_t before = tail_ - head_;
   // Bytes already waiting are taken without a wait, except where the anti-freeze
   // must get its turn after every wait.
-  if (!TAntiFreeze::ActsHere() && ReceiveIntoBuffer(true, raiseOnClose)) {
+  if (!TAntiFreeze::ActsHere() && ReceiveIntoBuffer(true, raiseOnClose, direct)) {
     return socket_.IsOpen() ? TFillResult::Received : TFillResult::Closed;
   }
   for (;;) {
@@ -323,9 +334,9 @@ TTcpConnection::TFillResult TTcpConnection::Fill(bool raiseOnClose, bool raiseOn
       if (raiseOnTimeout) throw EReadTimeout(kReadTimeoutText);
       return TFillResult::TimedOut;
     }
-    ReceiveIntoBuffer(false, raiseOnClose);
+    ReceiveIntoBuffer(false, raiseOnClose, direct);
     if (!socket_.IsOpen()) return TFillResult::Closed;
-    if (tail_ - head_ > before) return TFillResult::Received;
+    if (direct ? direct->Received > 0 : tail_ - head_ > before) return TFillResult::Received;
   }
 }
 
@@ -414,6 +425,24 @@ void TTcpConnection::ReadExact(void* buffer, std::int64_t count) {
   EnsureBuffered(wanted);
   std::memcpy(buffer, buffer_.data() + head_, wanted);
   Consume(wanted);
+}
+
+std::size_t TTcpConnection::ReadSome(char* buffer, std::size_t count) {
+  if (count == 0) return 0;
+  if (Buffered() == 0 && !tls_) {
+    TDirectTarget direct{buffer, count};
+    while (direct.Received == 0) {
+      Fill(true, true, readTimeout_, &direct);
+      if (direct.Received == 0 && (closedByPeer_ || !socket_.IsOpen()))
+        throw EConnClosedGracefully(kConnClosedGracefullyText);
+    }
+    return direct.Received;
+  }
+  EnsureBuffered(1);
+  const std::size_t taken = std::min(count, Buffered());
+  std::memcpy(buffer, buffer_.data() + head_, taken);
+  Consume(taken);
+  return taken;
 }
 
 void TTcpConnection::ReadToStream(TStream& target, std::int64_t count) {

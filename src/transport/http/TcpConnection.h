@@ -16,10 +16,11 @@
 namespace bailan {
 
 // One IPv4 TCP connection with a buffered input side: line reads, exact-count
-// reads and stream reads, every wait for incoming bytes bounded by ReadTimeout,
-// detection of the peer's close, and a send side whose write buffer lets a
-// request head leave in one send. On the main thread the registered TAntiFreeze
-// processes window events during every wait.
+// reads, reads of what has arrived (up to a count, straight into the caller's
+// memory when nothing is buffered) and stream reads, every wait for incoming
+// bytes bounded by ReadTimeout, detection of the peer's close, and a send side
+// whose write buffer lets a request head leave in one send. On the main thread
+// the registered TAntiFreeze processes window events during every wait.
 //
 // With TLS settings every connect runs a TLS handshake under the same waits,
 // time-outs and cancelling as the reads; the input buffer then holds decrypted
@@ -84,6 +85,13 @@ class TTcpConnection {
   std::string ReadLine();
   // Copies exactly `count` bytes into `buffer`; nothing for 0 or less.
   void ReadExact(void* buffer, std::int64_t count);
+  // Copies at least one and at most `count` bytes into `buffer` and returns how
+  // many (0 only for a count of 0). Bytes already buffered come first, without a
+  // receive. With none buffered, a plain connection receives once straight into
+  // `buffer`, never more than `count` bytes, so the input buffer never holds what
+  // follows them (the next reply's bytes); over TLS the bytes come through the
+  // decrypted input buffer. Waits, time-outs and the close fail as in ReadExact.
+  std::size_t ReadSome(char* buffer, std::size_t count);
   // Writes exactly `count` bytes into `target` at its position. A close by the
   // peer before all arrived writes what did arrive, then raises
   // EConnClosedGracefully. The target is cut to its position on the way out.
@@ -101,11 +109,17 @@ class TTcpConnection {
 
  private:
   enum class TFillResult { Received, TimedOut, Closed };
+  // The caller's memory that a plain receive fills instead of the input buffer.
+  struct TDirectTarget {
+    char* Data = nullptr;
+    std::size_t Count = 0;
+    std::size_t Received = 0;
+  };
 
-  TFillResult Fill(bool raiseOnClose, bool raiseOnTimeout, int waitMs);
+  TFillResult Fill(bool raiseOnClose, bool raiseOnTimeout, int waitMs, TDirectTarget* direct = nullptr);
   bool ApplyCloseRule(bool raise);
   TSocketWait WaitReadable(int waitMs);
-  bool ReceiveIntoBuffer(bool dontWait, bool raise);
+  bool ReceiveIntoBuffer(bool dontWait, bool raise, TDirectTarget* direct);
   bool ReceiveDecrypted(bool dontWait, bool raise);
   bool TakeDecrypted();
   bool ReceiveFailed(bool dontWait, int error);
