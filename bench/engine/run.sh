@@ -28,9 +28,7 @@ work=$(mktemp -d /tmp/bailan-bench-engine.XXXXXX)
 proxy_pid=""
 trap 'bench_nginx_stop; [ -n "$proxy_pid" ] && kill "$proxy_pid" 2>/dev/null; rm -rf "$work"' EXIT
 mkdir -p "$work/root"
-head -c "$((size_mib * 1048576))" /dev/urandom >"$work/root/data.bin"
-expected=$(sha256sum "$work/root/data.bin" | cut -d' ' -f1)
-sync  # the generated file's write-back must not land on the first measured run
+expected=$(bench_data_file "$work/root" "$size_mib")
 
 run_tool() {  # name folder url
   local name="$1" folder="$2" url="$3"

@@ -17,6 +17,15 @@ bench_cli() {
   echo "$PWD/build/default/tools/bailan-cli/bailan-cli"
 }
 
+# SIZE_MIB MiB of random bytes in ROOT/data.bin, written back to disk before any
+# run is measured; prints the file's SHA-256.
+#   expected=$(bench_data_file ROOT SIZE_MIB)
+bench_data_file() {
+  head -c "$(($2 * 1048576))" /dev/urandom >"$1/data.bin"
+  sha256sum "$1/data.bin" | cut -d' ' -f1
+  sync
+}
+
 bench_free_port() {
   python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1]); s.close()'
 }
