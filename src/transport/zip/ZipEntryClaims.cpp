@@ -12,22 +12,29 @@ using namespace zip;
 
 TZipEntryClaims::TZipEntryClaims(const TFile& archive, const std::vector<const TZipEntry*>& entries,
                                  std::function<bool(const TZipEntry&)> wanted)
-    : archive_(archive), entries_(entries), wanted_(std::move(wanted)) {}
+    : archive_(archive), entries_(entries), wanted_(std::move(wanted)) {
+  claims_.reserve(entries_.size());
+}
 
-bool TZipEntryClaims::Get(std::size_t index, TZipClaim& claim) {
-  std::lock_guard guard(lock_);
-  while (claims_.size() <= index) {
-    if (!ClaimNext()) return false;
-  }
+bool TZipEntryClaims::Published(std::size_t index, TZipClaim& claim) const {
+  if (index >= published_.load(std::memory_order_acquire)) return false;
   claim = claims_[index];
   return true;
 }
 
-std::size_t TZipEntryClaims::IndexOf(const TZipEntry& entry, std::size_t from) {
+bool TZipEntryClaims::Get(std::size_t index, TZipClaim& claim, std::size_t ahead) {
+  if (Published(index, claim)) return true;
   std::lock_guard guard(lock_);
+  while (claims_.size() <= index + ahead && ClaimNext()) {
+  }
+  return Published(index, claim);
+}
+
+std::size_t TZipEntryClaims::IndexOf(const TZipEntry& entry, std::size_t from) {
+  TZipClaim claim;
   for (std::size_t index = from;; ++index) {
-    if (index == claims_.size() && !ClaimNext()) throw EZipError("An entry was begun that is not decoded");
-    if (claims_[index].Entry == &entry) return index;
+    if (!Get(index, claim)) throw EZipError("An entry was begun that is not decoded");
+    if (claim.Entry == &entry) return index;
   }
 }
 
@@ -35,7 +42,8 @@ bool TZipEntryClaims::ClaimNext() {
   while (nextEntry_ < entries_.size()) {
     const TZipEntry& entry = *entries_[nextEntry_++];
     if (!wanted_(entry)) continue;
-    claims_.push_back(Claim(entry));
+    claims_.push_back(Claim(entry));  // within the room made: claims_ does not move
+    published_.store(claims_.size(), std::memory_order_release);
     return true;
   }
   return false;

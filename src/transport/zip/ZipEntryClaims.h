@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -42,13 +43,16 @@ class TZipEntryClaims {
   TZipEntryClaims& operator=(const TZipEntryClaims&) = delete;
 
   // The claim of wanted entry number `index` (from 0), every earlier one
-  // claimed first; false when fewer entries are wanted.
-  bool Get(std::size_t index, TZipClaim& claim);
+  // claimed first, and `ahead` more after it when there are; false when fewer
+  // entries are wanted.
+  bool Get(std::size_t index, TZipClaim& claim, std::size_t ahead = 0);
   // The number of `entry` among the wanted, counted from `from` on; EZipError
   // when it is not among them.
   std::size_t IndexOf(const TZipEntry& entry, std::size_t from);
 
  private:
+  // Claim number `index` when it was published: read without the lock.
+  bool Published(std::size_t index, TZipClaim& claim) const;
   // Both below are called with lock_ held. Claims the next wanted entry;
   // false when the entries are used up.
   bool ClaimNext();
@@ -58,8 +62,12 @@ class TZipEntryClaims {
   const std::vector<const TZipEntry*>& entries_;
   std::function<bool(const TZipEntry&)> wanted_;
   std::mutex lock_;
-  std::size_t nextEntry_ = 0;      // of entries_, the first not yet looked at
-  std::vector<TZipClaim> claims_;  // one per wanted entry looked at, in order
+  std::size_t nextEntry_ = 0;  // of entries_, the first not yet looked at
+  // One per wanted entry looked at, in order: made with room for every entry,
+  // so that it never moves, and each claim written once, under the lock,
+  // before `published_` counts it; those counted are read without the lock.
+  std::vector<TZipClaim> claims_;
+  std::atomic<std::size_t> published_{0};
   TZipDataRanges taken_;
 };
 
