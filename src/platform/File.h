@@ -39,6 +39,10 @@ class TFile {
   // file that did not exist gets the Unix permission bits `newFileMode`
   // (narrowed by the umask) on Linux; Windows files have none.
   static TFile CreateNoLink(const std::string& path, TShareMode share, std::uint32_t newFileMode = 0666);
+  // As CreateNoLink, but only a file that does not exist yet is made (O_EXCL,
+  // CREATE_NEW: never through a link): a closed handle when an entry of that
+  // name exists, which saves looking the name up before creating it.
+  static TFile CreateNew(const std::string& path, TShareMode share, std::uint32_t newFileMode = 0666);
   // Opens an existing file.
   static TFile Open(const std::string& path, TAccess access, TShareMode share);
   // Creates a new file of a private name in the folder of `besidePath`: `besidePath`,
@@ -61,6 +65,9 @@ class TFile {
 
   // Reads up to `count` bytes at the position and advances it; 0 at the end.
   std::size_t Read(void* buffer, std::size_t count);
+  // Reads up to `count` bytes at `offset`, leaving the position alone; 0 at the
+  // end. Threads may read one handle this way at once.
+  std::size_t ReadAt(std::int64_t offset, void* buffer, std::size_t count) const;
   // Writes all `count` bytes at the position and advances it.
   void Write(const void* data, std::size_t count);
   // Sets the modification time (local time) through the handle, with no

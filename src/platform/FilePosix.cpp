@@ -53,6 +53,15 @@ TFile TFile::CreateNoLink(const std::string& path, TShareMode /*share: none on L
   return TFile(path, fd);
 }
 
+TFile TFile::CreateNew(const std::string& path, TShareMode /*share: none on Linux*/,
+                       std::uint32_t newFileMode) {
+  const int fd = ::open(ToHostPath(path).c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                        static_cast<mode_t>(newFileMode) & kPermissionBits);
+  if (fd >= 0) return TFile(path, fd);
+  if (errno == EEXIST) return TFile();
+  throw EFCreateError(Format("Cannot create file \"%s\". %s", path, LastSystemErrorText()));
+}
+
 TFile TFile::CreateTemporary(const std::string& besidePath) {
   int error = 0;
   for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
@@ -105,12 +114,15 @@ void TFile::SetSize(std::int64_t size) {
 }
 
 std::size_t TFile::Read(void* buffer, std::size_t count) {
+  const std::size_t n = ReadAt(position_, buffer, count);
+  position_ += static_cast<std::int64_t>(n);
+  return n;
+}
+
+std::size_t TFile::ReadAt(std::int64_t offset, void* buffer, std::size_t count) const {
   for (;;) {
-    ssize_t n = ::pread(static_cast<int>(handle_), buffer, count, position_);
-    if (n >= 0) {
-      position_ += n;
-      return static_cast<std::size_t>(n);
-    }
+    const ssize_t n = ::pread(static_cast<int>(handle_), buffer, count, offset);
+    if (n >= 0) return static_cast<std::size_t>(n);
     if (errno != EINTR) Fail("Reading");
   }
 }

@@ -72,6 +72,17 @@ TFile TFile::CreateNoLink(const std::string& path, TShareMode share, std::uint32
   return Create(path, share);
 }
 
+TFile TFile::CreateNew(const std::string& path, TShareMode share, std::uint32_t /*newFileMode: none*/) {
+  // CREATE_NEW fails on any existing entry of the name, a reparse point too.
+  HANDLE handle = ::CreateFileW(ToHostPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, ShareFlags(share),
+                                nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle != INVALID_HANDLE_VALUE) return TFile(path, reinterpret_cast<std::intptr_t>(handle));
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return TFile();
+  throw EFCreateError(
+      Format("Cannot create file \"%s\". %s", path, SystemErrorText(static_cast<int>(error))));
+}
+
 TFile TFile::CreateTemporary(const std::string& besidePath) {
   // CREATE_NEW fails on any existing entry of the name, a reparse point too.
   DWORD error = 0;
@@ -127,14 +138,21 @@ void TFile::SetSize(std::int64_t size) {
 }
 
 std::size_t TFile::Read(void* buffer, std::size_t count) {
-  OVERLAPPED at = At(position_);
+  const std::size_t n = ReadAt(position_, buffer, count);
+  position_ += static_cast<std::int64_t>(n);
+  return n;
+}
+
+// The OVERLAPPED offset makes the read positioned; on a synchronous handle it
+// moves the handle's file pointer, which nothing here uses.
+std::size_t TFile::ReadAt(std::int64_t offset, void* buffer, std::size_t count) const {
+  OVERLAPPED at = At(offset);
   DWORD done = 0;
   const DWORD wanted = static_cast<DWORD>(count < kMaxTransfer ? count : kMaxTransfer);
   if (!::ReadFile(HandleOf(handle_), buffer, wanted, &done, &at)) {
     if (::GetLastError() != ERROR_HANDLE_EOF) Fail("Reading");
     done = 0;
   }
-  position_ += done;
   return done;
 }
 

@@ -15,7 +15,10 @@ TLocalTime LocalTimeNow();
 TLocalTime EpochToLocalTime(long long seconds);
 
 // Seconds since the Unix epoch of a local calendar time (the host's time zone
-// decides daylight saving).
+// decides daylight saving). A time the clocks pass twice gives either of its
+// two moments; a time they skip, what mktime makes of it. On POSIX the zone's
+// rules are those read when the process first converted a time (or called
+// tzset) for times already seen.
 long long LocalTimeToEpoch(const TLocalTime& local);
 
 // The same conversions for a TDateTime, to the whole second (file times).

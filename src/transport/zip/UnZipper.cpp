@@ -132,7 +132,7 @@ void TUnZipper::NotifyUnknownMethod() {
 }
 
 int TUnZipper::ExtractInOrder(const std::vector<const TZipEntry*>& entries) {
-  // Runs on the decoding thread too: it reads settings that stay as they are
+  // Runs on the decoding threads too: it reads settings that stay as they are
   // while the extraction is busy.
   auto destination = [this](const TZipEntry& entry, TZipDestination& resolved) {
     return ResolveZipDestination(destDir_, RecreateDirs, entry, resolved);

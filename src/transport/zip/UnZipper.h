@@ -29,7 +29,7 @@ enum class TOEMConvert { oemNever, oemAlways, oemFlagged };
 // 4), imploded and deflated entries, each checked by its CRC-32. Nothing is
 // ever written outside DestDir, and no symbolic link is ever made: an entry an
 // archiver marked as a link becomes a plain file holding its data.
-// Entries are decoded ahead on a thread of their own, which only reads the
+// Entries are decoded ahead on two threads of their own, which only read the
 // archive; the calling thread alone writes them, one at a time, in directory
 // order, so of two entries of one name the later one wins, and nothing after
 // an entry whose failure ends the extraction is written.

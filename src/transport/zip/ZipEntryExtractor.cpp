@@ -70,13 +70,17 @@ bool TZipEntryExtractor::Extract(const TZipEntry& entry, const TZipDestination& 
   TZipPiece first = decoded_.Begin(entry);
   if (first.Kind == TZipPiece::TKind::Failed) std::rethrow_exception(first.Error);
   if (first.Kind != TZipPiece::TKind::Located) return false;
-  bool isNew = false;
-  if (!MakeRoomForFile(entry, destination.FullName, isNew)) return false;
   // A new file takes a writable entry's permission bits as it is created,
   // which saves looking it up again by name to set them.
   const std::uint32_t mode = settings_.RetainAttributes ? UnixPermissionsOf(entry) : 0;
-  const bool modeAtCreation = isNew && (mode & kOwnerWriteBit) != 0;
-  if (!WriteEntryFile(entry, destination.FullName, modeAtCreation ? mode : kDefaultFileMode)) return false;
+  const bool writableMode = (mode & kOwnerWriteBit) != 0;
+  TFile file;
+  bool isNew = false;
+  if (!CreateEntryFile(entry, destination.FullName, writableMode ? mode : kDefaultFileMode, file, isNew)) {
+    return false;
+  }
+  const bool modeAtCreation = isNew && writableMode;
+  if (!WriteEntryFile(entry, destination.FullName, file)) return false;
   if (!modeAtCreation) ApplyAttributes(entry, destination.FullName);
   return true;
 }
@@ -98,11 +102,27 @@ bool TZipEntryExtractor::PrepareFolder(const TZipDestination& destination, bool&
   return true;
 }
 
+// Creates the entry's file: a new one at once, which needs no look at the name
+// before; otherwise the existing one, when it may be replaced, without
+// following a link. False when the entry is skipped.
+bool TZipEntryExtractor::CreateEntryFile(const TZipEntry& entry, const std::string& fullName,
+                                         std::uint32_t newFileMode, TFile& file, bool& isNew) {
+  try {
+    file = TFile::CreateNew(fullName, TShareMode::Exclusive, newFileMode);
+    isNew = file.IsOpen();
+    if (isNew) return true;
+    if (!MakeRoomForFile(entry, fullName)) return false;
+    file = TFile::CreateNoLink(fullName, TShareMode::Exclusive);
+    return true;
+  } catch (const EStreamError&) {
+    return false;  // a locked file, an invalid name, a link: skipped
+  }
+}
+
 // Decides about an existing file of the name; true when the entry may be written.
-bool TZipEntryExtractor::MakeRoomForFile(const TZipEntry& entry, const std::string& fullName, bool& isNew) {
+bool TZipEntryExtractor::MakeRoomForFile(const TZipEntry& entry, const std::string& fullName) {
   std::int32_t attributes = FileGetAttr(fullName);
-  isNew = attributes < 0;
-  if (isNew) return true;  // nothing there
+  if (attributes < 0) return true;  // gone again, or a link to nothing: creating it decides
   if (attributes & faDirectory) return false;
   switch (settings_.OverwriteMode) {
     case TUZOverwriteMode::Always:
@@ -127,17 +147,10 @@ bool TZipEntryExtractor::MakeRoomForFile(const TZipEntry& entry, const std::stri
   return true;
 }
 
-// Creates the file at the entry's size, writes the decoded data into it and
-// keeps it only when the size and CRC-32 come out as the entry says. A failure
-// that ends the extraction removes the half-written file before it is raised.
-bool TZipEntryExtractor::WriteEntryFile(const TZipEntry& entry, const std::string& fullName,
-                                        std::uint32_t newFileMode) {
-  TFile file;
-  try {
-    file = TFile::CreateNoLink(fullName, TShareMode::Exclusive, newFileMode);
-  } catch (const EStreamError&) {
-    return false;  // a locked file, an invalid name, a link: skipped
-  }
+// Sizes the created file, writes the decoded data into it and keeps it only
+// when the size and CRC-32 come out as the entry says. A failure that ends the
+// extraction removes the half-written file before it is raised.
+bool TZipEntryExtractor::WriteEntryFile(const TZipEntry& entry, const std::string& fullName, TFile& file) {
   bool complete = false;
   try {
     if (entry.UncompressedSize > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {

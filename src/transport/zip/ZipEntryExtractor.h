@@ -29,7 +29,7 @@ struct TZipEntrySettings {
 };
 
 // Writes single entries of one archive to their resolved destinations, in
-// order: folder entries made, files written from what the decode-ahead thread
+// order: folder entries made, files written from what the decode-ahead threads
 // decoded and kept only when their size and CRC-32 come out right, with the
 // entry's time and its read-only attribute (or, for an entry made on a Unix
 // host, its permission bits). An entry whose data (local header through
@@ -52,8 +52,10 @@ class TZipEntryExtractor {
   bool Extract(const TZipEntry& entry, const TZipDestination& destination);
 
  private:
-  bool MakeRoomForFile(const TZipEntry& entry, const std::string& fullName, bool& isNew);
-  bool WriteEntryFile(const TZipEntry& entry, const std::string& fullName, std::uint32_t newFileMode);
+  bool CreateEntryFile(const TZipEntry& entry, const std::string& fullName, std::uint32_t newFileMode,
+                       TFile& file, bool& isNew);
+  bool MakeRoomForFile(const TZipEntry& entry, const std::string& fullName);
+  bool WriteEntryFile(const TZipEntry& entry, const std::string& fullName, TFile& file);
   bool WriteDecodedData(const TZipEntry& entry, TFile& file);
   bool PrepareFolder(const TZipDestination& destination, bool& exists);
   void ApplyAttributes(const TZipEntry& entry, const std::string& fullName);

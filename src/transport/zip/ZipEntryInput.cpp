@@ -7,7 +7,7 @@
 
 namespace bailan {
 
-TZipEntryInput::TZipEntryInput(TFile& archive, std::uint64_t offset, std::uint64_t compressedSize,
+TZipEntryInput::TZipEntryInput(const TFile& archive, std::uint64_t offset, std::uint64_t compressedSize,
                                unsigned char* buffer, std::size_t bufferSize)
     : archive_(archive),
       position_(offset),
@@ -21,8 +21,7 @@ bool TZipEntryInput::Next(const unsigned char*& data, std::size_t& length) {
     throw EFatalUnzipError(kPrematureEndText);
   }
   std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(remaining_, bufferSize_));
-  archive_.Seek(static_cast<std::int64_t>(position_));
-  std::size_t got = archive_.Read(buffer_, want);
+  const std::size_t got = archive_.ReadAt(static_cast<std::int64_t>(position_), buffer_, want);
   if (got == 0) throw EFatalUnzipError(kPrematureEndText);
   position_ += got;
   remaining_ -= got;

@@ -12,9 +12,11 @@ namespace bailan {
 // before the compressed size, Next() raises EFatalUnzipError.
 class TZipEntryInput {
  public:
-  // `archive` and `buffer` are borrowed for this object's life; one thread.
-  TZipEntryInput(TFile& archive, std::uint64_t offset, std::uint64_t compressedSize, unsigned char* buffer,
-                 std::size_t bufferSize);
+  // `archive` and `buffer` are borrowed for this object's life; one thread
+  // uses this object, while others may read the same archive (reads are
+  // positioned: the archive's own position is never used).
+  TZipEntryInput(const TFile& archive, std::uint64_t offset, std::uint64_t compressedSize,
+                 unsigned char* buffer, std::size_t bufferSize);
   TZipEntryInput(const TZipEntryInput&) = delete;
   TZipEntryInput& operator=(const TZipEntryInput&) = delete;
 
@@ -23,7 +25,7 @@ class TZipEntryInput {
   std::uint64_t Remaining() const { return remaining_; }
 
  private:
-  TFile& archive_;
+  const TFile& archive_;
   std::uint64_t position_;
   std::uint64_t remaining_;
   unsigned char* buffer_;

@@ -7,7 +7,7 @@
 
 namespace bailan {
 
-// The buffers and the inflate stream the decoding thread reuses for every entry.
+// The buffers and the inflate stream a decoding thread reuses for every entry.
 // Large blocks keep system calls few; together they stay well under a megabyte.
 class TZipExtractBuffers {
  public:

@@ -21,9 +21,8 @@ void TZipFileReader::Skip(std::uint64_t count) {
 bool TZipFileReader::Fill() {
   // Offsets beyond what a file position can hold lie past any real file's end.
   if (position_ > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) return false;
-  file_.Seek(static_cast<std::int64_t>(position_));
   bufferStart_ = position_;
-  bufferLength_ = file_.Read(buffer_.get(), kBufferSize);
+  bufferLength_ = file_.ReadAt(static_cast<std::int64_t>(position_), buffer_.get(), kBufferSize);
   return bufferLength_ > 0;
 }
 
@@ -43,13 +42,14 @@ bool TZipFileReader::Read(void* buffer, std::size_t count) {
   return true;
 }
 
-bool ReadZipBytesAt(TFile& file, std::uint64_t offset, void* buffer, std::size_t count) {
+bool ReadZipBytesAt(const TFile& file, std::uint64_t offset, void* buffer, std::size_t count) {
   if (offset > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) return false;
-  file.Seek(static_cast<std::int64_t>(offset));
   auto* out = static_cast<unsigned char*>(buffer);
+  auto at = static_cast<std::int64_t>(offset);
   while (count > 0) {
-    std::size_t n = file.Read(out, count);
+    const std::size_t n = file.ReadAt(at, out, count);
     if (n == 0) return false;
+    at += static_cast<std::int64_t>(n);
     out += n;
     count -= n;
   }

@@ -39,7 +39,8 @@ class TZipFileReader {
 };
 
 // Reads exactly `count` bytes at `offset` without a buffer of its own (for a
-// single header); false when the file ends first.
-bool ReadZipBytesAt(TFile& file, std::uint64_t offset, void* buffer, std::size_t count);
+// single header); false when the file ends first. The file's position is left
+// alone, so threads may read one file this way at once.
+bool ReadZipBytesAt(const TFile& file, std::uint64_t offset, void* buffer, std::size_t count);
 
 }  // namespace bailan

@@ -23,7 +23,7 @@ struct TZipBlockReturn {
 };
 using TZipBlock = std::unique_ptr<unsigned char[], TZipBlockReturn>;
 
-// One piece of what the decoding thread found for an entry, in the order the
+// One piece of what a decoding thread found for an entry, in the order the
 // committing thread takes them: Located (or Missing, or Failed) first, then
 // Data blocks, then End (or Failed).
 struct TZipPiece {
@@ -48,16 +48,16 @@ struct TZipPiece {
 // has stopped and wants nothing more.
 struct TZipQueueClosed {};
 
-// The bounded hand-over from the decoding thread to the committing thread. Its
+// The bounded hand-over from one decoding thread to the committing thread. Its
 // blocks bound the decoded data held at once; pieces without data (entries
 // that are missing or empty) are bounded by count, so memory stays flat
 // whatever the archive holds.
 class TZipPieceQueue {
  public:
   static constexpr std::size_t kBlockSize = 65536;  // decoded bytes per file write
-  // Blocks in flight: every small entry takes one, so the decoder runs dozens
-  // of entries ahead, while the whole queue stays at 2 MiB.
-  static constexpr std::size_t kBlockCount = 32;
+  // Blocks in flight: every small entry takes one, so the decoder runs a dozen
+  // entries ahead, while the queue stays at 1 MiB (one per decoding worker).
+  static constexpr std::size_t kBlockCount = 16;
   // Pieces waiting at most: the news of many small entries ahead of a slow
   // file creation, a few kilobytes.
   static constexpr std::size_t kMaxPieces = 512;
