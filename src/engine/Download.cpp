@@ -51,8 +51,8 @@ void TDownload::Start(std::shared_ptr<TDownloadManager> manager, std::int32_t in
 // block is counted only after it has been written, and every way out of the
 // loop (done, stopped, or an error other than their own write's) writes and
 // counts the whole blocks held first; the bytes of a partial block are dropped
-// uncounted and asked for again by the next try. The counts never run ahead of the file, and they advance by
-// whole blocks.
+// uncounted and asked for again by the next try. The counts never run ahead of
+// the file, and they advance by whole blocks.
 void TDownload::ReceiveBlocks(THttpClient& client) {
   constexpr auto kBlock = static_cast<std::size_t>(kBlockSize);
   TSegmentTable& table = Manager->Table;
